@@ -1,0 +1,11 @@
+# Writes the build date and time in the forms "Sep 10 2026" and "07:41:37" (the C preprocessor's __DATE__ form).
+string(TIMESTAMP month "%m")
+string(TIMESTAMP day "%d")
+string(TIMESTAMP year "%Y")
+string(TIMESTAMP clock "%H:%M:%S")
+set(names Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+math(EXPR index "${month} - 1")
+list(GET names ${index} month_name)
+string(REGEX REPLACE "^0" " " day "${day}")
+file(WRITE "${OUT}.tmp" "#define VANDREL_BUILD_DATE \"${month_name} ${day} ${year}\"\n#define VANDREL_BUILD_TIME \"${clock}\"\n")
+file(RENAME "${OUT}.tmp" "${OUT}")

@@ -1,0 +1,10 @@
+#pragma once
+// Which mode the command line selects. Switches are case-sensitive substrings anywhere in the raw line.
+
+enum class LaunchMode { HeadlessVerification, TestStart, Windowed };
+
+// A null command line selects the windowed mode.
+LaunchMode SelectLaunchMode(const char* commandLine);
+
+// True when the command line holds the text anywhere (exact case). False for a null command line.
+bool CommandLineHas(const char* commandLine, const char* text);

@@ -1,0 +1,71 @@
+#include "core/launcher_app.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "core/log.h"
+#include "core/module_path_win.h"
+#include "core/paths.h"
+#include "core/settings_ini.h"
+#include "core/unique_file.h"
+
+namespace {
+
+
+// Reads one line of any length, without its line feed; false at the end of the file.
+bool ReadLine(FILE* file, std::string& line) {
+  line.clear();
+  int c;
+  while ((c = std::fgetc(file)) != EOF) {
+    if (c == '\n') return true;
+    line += static_cast<char>(c);
+  }
+  return !line.empty();
+}
+
+}  // namespace
+
+LauncherApp::LauncherApp(HWND window) : reportWindow(window) { LoadSettingsFile(); }
+
+void LauncherApp::LoadSettingsFile() {
+  const std::string path = LauncherDirectory() + "actualizador.ini";
+  UniqueFile file(std::fopen(path.c_str(), "r"));
+  if (!file) {
+    Log("Sin actualizador.ini, uso la URL por defecto: %s", updateUrl.c_str());
+    return;
+  }
+  std::string line;
+  while (ReadLine(file.get(), line)) {
+    const auto url = UpdateUrlFromIniLine(line);
+    if (!url) continue;
+    updateUrl = *url;
+    Log("URL del servidor de actualizaciones: %s", updateUrl.c_str());
+    if (!IsHttpsUrl(updateUrl)) Log("AVISO: la URL no es HTTPS. El contenido viaja sin cifrar.");
+  }
+}
+
+void LauncherApp::LoadLocalVersion() {
+  UniqueFile file(std::fopen("version.txt", "r"));
+  if (!file) return;
+  std::string line;
+  ReadLine(file.get(), line);
+  localVersion = line;
+}
+
+void LauncherApp::SaveLocalVersion(const std::string& version) {
+  UniqueFile file(std::fopen("version.txt", "w"));
+  if (!file) return;
+  std::fwrite(version.data(), 1, version.size(), file.get());
+  localVersion = version;
+}
+
+void CreateDirectories(const std::string& directory) {
+  for (size_t i = 1; i < directory.size(); ++i) {
+    if (directory[i] == '\\') CreateDirectoryA(directory.substr(0, i).c_str(), nullptr);
+  }
+  CreateDirectoryA(directory.c_str(), nullptr);
+}
+
+bool IsRunningLauncher(const std::string& path) { return IsLauncherFileName(path, RunningLauncherName()); }

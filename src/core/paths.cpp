@@ -1,0 +1,72 @@
+#include "core/paths.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+bool IsUnsafeComponent(const std::string& component) {
+  if (component == "..") return true;
+  if (component.empty() || component == ".") return false;
+  // Windows silently drops a trailing dot or blank, so "a." and "a " would land as "a".
+  const char last = component.back();
+  if (last == '.' || last == ' ') return true;
+  return IsReservedDeviceName(component);
+}
+
+}  // namespace
+
+bool IsReservedDeviceName(const std::string& component) {
+  // The device name is what stands before the first dot; trailing blanks before the dot
+  // are ignored by Windows too ("nul .txt" is still NUL).
+  std::string base = ToLowerAscii(component.substr(0, component.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  static const char* const kNames[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
+  for (const char* name : kNames) {
+    if (base == name) return true;
+  }
+  if (base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0)) {
+    // Windows also takes the superscript digits 1, 2 and 3 (bytes B9, B2, B3 in code page 1252).
+    const unsigned char digit = static_cast<unsigned char>(base[3]);
+    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+  }
+  return false;
+}
+
+bool IsSafeRelativePath(const std::string& path) {
+  if (path.empty() || path.size() > kMaxRelativePathLength) return false;
+  if (path.find(':') != std::string::npos) return false;
+  if (IsSeparator(path[0])) return false;
+  for (unsigned char c : path) {
+    if (c < 32) return false;
+  }
+  size_t start = 0;
+  while (true) {
+    size_t end = start;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    if (IsUnsafeComponent(path.substr(start, end - start))) return false;
+    if (end >= path.size()) break;
+    start = end + 1;
+  }
+  return true;
+}
+
+std::string FileNameOf(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string DirectoryWithSlash(const std::string& path) {
+  const size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ToLowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+bool IsLauncherFileName(const std::string& path, const std::string& runningName) {
+  return ToLowerAscii(FileNameOf(path)) == runningName;
+}

@@ -1,0 +1,5 @@
+#include "core/process_values_win.h"
+
+HINSTANCE instanceHandle = nullptr;
+HWND mainWindow = nullptr;
+LauncherApp* app = nullptr;

@@ -1,0 +1,13 @@
+#pragma once
+// What launcher.json publishes about the newest launcher build, and the site's links.
+#include <cstdint>
+#include <string>
+
+struct LauncherInfo {
+  std::string version;
+  std::string hash;   // 64 hexadecimal characters, or empty
+  int64_t size = 0;   // "tamano"; 0 when not given
+  std::string url;
+  std::string web;
+  std::string discord;
+};

@@ -1,0 +1,34 @@
+#include "core/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SelectLaunchMode, SwitchesInTheirOrder) {
+  struct Case {
+    const char* line;
+    LaunchMode mode;
+  } const cases[] = {
+      {nullptr, LaunchMode::Windowed},
+      {"", LaunchMode::Windowed},
+      {"/config", LaunchMode::Windowed},
+      {"/verificar", LaunchMode::HeadlessVerification},
+      {"/verificar rapido", LaunchMode::HeadlessVerification},
+      {"/test /verificar", LaunchMode::HeadlessVerification},
+      {"/test", LaunchMode::TestStart},
+      {"/prueba", LaunchMode::TestStart},
+      {"/config /prueba", LaunchMode::TestStart},
+      {"x/testy", LaunchMode::TestStart},  // substrings anywhere count
+      {"/TEST", LaunchMode::Windowed},     // switches are case-sensitive
+      {"/Verificar", LaunchMode::Windowed},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SelectLaunchMode(c.line), c.mode) << (c.line ? c.line : "(null)");
+}
+
+TEST(CommandLineHas, NullAndCase) {
+  EXPECT_FALSE(CommandLineHas(nullptr, "rapido"));
+  EXPECT_TRUE(CommandLineHas("/verificar rapido", "rapido"));
+  EXPECT_FALSE(CommandLineHas("/verificar RAPIDO", "rapido"));
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+#include "support/scratch_dir_win.h"
+
+#include <cstdio>
+
+namespace {
+
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((dir + "*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string full = dir + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full + "\\");
+      } else {
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(full.c_str());
+      }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+}  // namespace
+
+ScratchDir::ScratchDir() {
+  char temp[MAX_PATH + 1] = {};
+  GetTempPathA(MAX_PATH, temp);
+  static unsigned counter = 0;
+  for (;;) {
+    char name[64];
+    std::snprintf(name, sizeof name, "vandrel-test-%lu-%u", GetCurrentProcessId(), ++counter);
+    path_ = std::string(temp) + name;
+    if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+  }
+  path_ += "\\";
+}
+
+ScratchDir::~ScratchDir() { RemoveTree(path_); }
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return bytes;
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
+  std::fclose(file);
+  return bytes;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && ok;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string TestExecutablePath() {
+  char path[MAX_PATH + 1] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return path;
+}
+
+HANDLE StartProcess(const std::string& exe, const std::string& arguments, const std::string& workingDirectory) {
+  std::string commandLine = "\"" + exe + "\" " + arguments;
+  // The child's own test report would only clutter the parent's: its output goes to NUL.
+  SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+  HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = nul;
+  startup.hStdError = nul;
+  PROCESS_INFORMATION info = {};
+  const BOOL started = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                      workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &info);
+  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+  if (!started) return nullptr;
+  CloseHandle(info.hThread);
+  return info.hProcess;
+}
+
+int WaitExitCode(HANDLE process, DWORD timeoutMs) {
+  if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process, &code);
+  return static_cast<int>(code);
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
