@@ -1,0 +1,77 @@
+#include "update/manifest.h"
+
+#include "update/member_search.h"
+
+std::string ParseLatestVersion(const std::string& content) {
+  std::string line = content.substr(0, content.find('\n'));
+  while (!line.empty()) {
+    const char last = line.back();
+    if (last != '\r' && last != '\n' && last != ' ' && last != '\t') break;
+    line.pop_back();
+  }
+  if (line.empty() || line.size() > 20) return std::string();
+  for (char c : line) {
+    if ((c < '0' || c > '9') && c != '.') return std::string();
+  }
+  return line;
+}
+
+namespace {
+
+// The member patterns; compiled once, shared read-only by every thread.
+const MemberPattern& VersionPattern() {
+  static const MemberPattern pattern = MakeMemberPattern(R"re("version"\s*:\s*"([^"]+)")re");
+  return pattern;
+}
+
+const MemberPattern& PatchHashPattern() {
+  static const MemberPattern pattern = MakeMemberPattern(R"re("patch_hash"\s*:\s*"([a-fA-F0-9]{64})")re");
+  return pattern;
+}
+
+const MemberPattern& PatchSizePattern() {
+  static const MemberPattern pattern = MakeMemberPattern(R"re("patch_tamano"\s*:\s*(\d+))re");
+  return pattern;
+}
+
+const MemberPattern& StorePattern() {
+  static const MemberPattern pattern = MakeMemberPattern(R"re("almacen"\s*:\s*true)re");
+  return pattern;
+}
+
+const MemberPattern& FileEntryPattern() {
+  static const MemberPattern pattern =
+      MakeMemberPattern(R"re("([^"]+)"\s*:\s*\{\s*"hash"\s*:\s*"([a-fA-F0-9]{64})"\s*,\s*"tamano"\s*:\s*(\d+)\s*\})re");
+  return pattern;
+}
+
+// False when a size does not fit.
+bool ReadMembers(const MemberText& text, Manifest& parsed) {
+  MemberMatch match;
+  if (FindMember(text, VersionPattern(), 0, match)) parsed.version = match.groups[1];
+  if (FindMember(text, PatchHashPattern(), 0, match)) parsed.patchHash = match.groups[1];
+  if (FindMember(text, PatchSizePattern(), 0, match) && !DigitsToInt64(match.groups[1], parsed.patchSize)) {
+    return false;
+  }
+  parsed.store = FindMember(text, StorePattern(), 0, match);
+  for (std::size_t at = 0; FindMember(text, FileEntryPattern(), at, match); at = match.resume) {
+    ManifestEntry entry;
+    entry.hash = match.groups[2];
+    if (!DigitsToInt64(match.groups[3], entry.size)) return false;
+    parsed.files[match.groups[1]] = std::move(entry);  // a later entry for the same path wins
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseManifest(const std::string& text, Manifest& manifest) {
+  Manifest parsed;
+  parsed.version = manifest.version;
+  if (!ReadMembers(PrepareMemberText(text), parsed)) {
+    parsed = Manifest();
+    parsed.version = manifest.version;
+  }
+  manifest = std::move(parsed);
+  return !manifest.files.empty();
+}
