@@ -1,0 +1,148 @@
+// Every file from the update site and the web site comes through DownloadFile: one GET streamed
+// into one file, three attempts, progress to the window when the size is known.
+#include <windows.h>
+#include <winhttp.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/unique_file.h"
+#include "core/console_line.h"
+#include "core/launcher_app.h"
+#include "core/log.h"
+#include "core/unique_handle_win.h"
+#include "update/messages_win.h"
+
+namespace {
+
+using UniqueInternet = UniqueHandle<HINTERNET, &::WinHttpCloseHandle>;
+
+
+constexpr wchar_t kUserAgent[] = L"VandrelLauncher/2.0";
+constexpr DWORD kResolveTimeoutMs = 5000;
+constexpr DWORD kConnectTimeoutMs = 5000;
+constexpr DWORD kSendTimeoutMs = 10000;
+constexpr DWORD kReceiveTimeoutMs = 30000;
+constexpr DWORD kReadBlock = 8192;
+constexpr DWORD kHostRoom = 256;
+constexpr DWORD kPathRoom = 2048;
+
+// Each byte becomes one UTF-16 unit; the launcher's URLs are ASCII.
+std::wstring WidenBytes(const std::string& text) {
+  std::wstring wide;
+  wide.reserve(text.size());
+  for (char c : text) wide += static_cast<wchar_t>(static_cast<signed char>(c));
+  return wide;
+}
+
+// The Content-Length the server announced, or -1 when there is none (chunked or close-delimited).
+long long AnnouncedLength(HINTERNET request) {
+  wchar_t value[32] = {};
+  DWORD size = sizeof value;
+  if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX, value, &size,
+                           WINHTTP_NO_HEADER_INDEX)) {
+    return -1;
+  }
+  wchar_t* end = nullptr;
+  const long long length = std::wcstoll(value, &end, 10);
+  return (end == value || length < 0) ? -1 : length;
+}
+
+enum class Attempt { Done, Failed, NotFound };
+
+Attempt TryDownload(const LauncherApp& app, const std::string& url, const std::string& destination,
+                    int64_t expectedSize) {
+  UniqueInternet session(
+      WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+  if (!session) return Attempt::Failed;
+  WinHttpSetTimeouts(session.get(), kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs, kReceiveTimeoutMs);
+
+  const std::wstring wideUrl = WidenBytes(url);
+  wchar_t host[kHostRoom] = {};
+  wchar_t path[kPathRoom] = {};
+  URL_COMPONENTS parts = {};
+  parts.dwStructSize = sizeof parts;
+  parts.lpszHostName = host;
+  parts.dwHostNameLength = kHostRoom;
+  parts.lpszUrlPath = path;
+  parts.dwUrlPathLength = kPathRoom;
+  if (!WinHttpCrackUrl(wideUrl.c_str(), 0, 0, &parts)) return Attempt::Failed;
+
+  UniqueInternet connection(WinHttpConnect(session.get(), host, parts.nPort, 0));
+  if (!connection) return Attempt::Failed;
+  const DWORD flags = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
+  UniqueInternet request(WinHttpOpenRequest(connection.get(), L"GET", path, nullptr, WINHTTP_NO_REFERER,
+                                            WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
+  if (!request) return Attempt::Failed;
+  // The session's receive time-out does not cover the wait for the response headers everywhere
+  // (Wine waits for as long as the server stalls); this option bounds that wait as well.
+  DWORD responseTimeout = kReceiveTimeoutMs;
+  WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof responseTimeout);
+
+  if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+      !WinHttpReceiveResponse(request.get(), nullptr)) {
+    return Attempt::Failed;
+  }
+
+  DWORD status = 0;
+  DWORD statusSize = sizeof status;
+  if (!WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                           WINHTTP_HEADER_NAME_BY_INDEX, &status, &statusSize, WINHTTP_NO_HEADER_INDEX)) {
+    status = 0;
+  }
+  if (status != 200) {
+    Log("Descarga rechazada, el servidor respondio %lu: %s", status, url.c_str());
+    return status == 404 ? Attempt::NotFound : Attempt::Failed;
+  }
+
+  UniqueFile file(std::fopen(destination.c_str(), "wb"));
+  if (!file) return Attempt::Failed;
+
+  const long long announced = AnnouncedLength(request.get());
+  std::vector<char> block(kReadBlock);
+  long long received = 0;
+  bool broken = false;
+  DWORD read = 0;
+  do {
+    read = 0;
+    if (!WinHttpReadData(request.get(), block.data(), kReadBlock, &read)) {
+      broken = true;
+      break;
+    }
+    // A short write (a full disk) would leave a file that looks complete to callers without a hash.
+    if (read > 0 && std::fwrite(block.data(), 1, read, file.get()) != read) {
+      broken = true;
+      break;
+    }
+    received += read;
+    if (expectedSize > 0) {
+      const long long percent = received * 100 / expectedSize;
+      SendToWindow(app.reportWindow, UM_PROGRESS, 0, static_cast<LPARAM>(percent));
+    }
+  } while (read > 0);
+
+  if (std::fclose(file.release()) != 0) broken = true;
+  // A connection closed early can end like a complete body; the announced length tells them apart.
+  if (announced >= 0 && received < announced) broken = true;
+  return !broken && received > 0 ? Attempt::Done : Attempt::Failed;
+}
+
+}  // namespace
+
+bool LauncherApp::DownloadFile(const std::string& url, const std::string& destination, int64_t expectedSize) {
+  for (int attempt = 1, waitMs = 1000; waitMs <= 3000; ++attempt, waitMs += 1000) {
+    if (attempt > 1) {
+      PrintLine("Reintentando descarga (intento " + std::to_string(attempt) + ")...");
+      Sleep(static_cast<DWORD>(waitMs));
+    }
+    switch (TryDownload(*this, url, destination, expectedSize)) {
+      case Attempt::Done:
+        return true;
+      case Attempt::NotFound:
+        return false;
+      case Attempt::Failed:
+        break;
+    }
+  }
+  return false;
+}

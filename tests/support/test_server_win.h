@@ -1,0 +1,40 @@
+#pragma once
+// The test bench's update server, started by scripts/run-tests around the Windows tests. Tests
+// write files into its site folder and steer its faults through its control API.
+#include <string>
+
+struct TestServer {
+  std::string siteDir;       // Windows path of the served folder, with trailing backslash
+  int httpPort = 0;
+  int httpsPort = 0;         // certificate trusted inside the test prefix
+  int untrustedHttpsPort = 0;  // certificate nobody trusts
+};
+
+// Reads the server's coordinates from the environment; false (with a reason) when they are missing.
+bool GetTestServer(TestServer& server, std::string& reason);
+
+// GET http://127.0.0.1:<httpPort>/__control/<query>; returns the body, empty on failure.
+std::string ControlServer(const TestServer& server, const std::string& query);
+
+// Number of requests the server logged for a path, from the control log.
+int RequestCount(const TestServer& server, const std::string& path);
+
+// Writes a file under the site folder (relative path with "/"), creating its folders.
+bool WriteSiteFile(const TestServer& server, const std::string& relativePath, const std::string& bytes);
+
+// Redirects the process's standard output into a string while it lives.
+class CapturedStdout {
+ public:
+  CapturedStdout();
+  ~CapturedStdout();
+  CapturedStdout(const CapturedStdout&) = delete;
+  CapturedStdout& operator=(const CapturedStdout&) = delete;
+  // Stops capturing (once) and returns what was written.
+  std::string Finish();
+
+ private:
+  std::string path_;
+  int savedFd_ = -1;
+  bool finished_ = false;
+  std::string text_;
+};
