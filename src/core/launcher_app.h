@@ -46,6 +46,9 @@ struct LauncherApp {
   // verificacion.cache into verificationCache and cacheVerifiedAt, and back (only manifest paths).
   void LoadVerificationCache();
   void SaveVerificationCache();
+  // Checks the installation against remoteManifest: fills pendingFiles, reports to reportWindow,
+  // keeps the verification cache and brings version.txt up to date when everything matches.
+  void VerifyGameFiles();
 };
 
 // Creates every directory along a backslash-separated directory path; results are ignored.

@@ -2,12 +2,6 @@
 #include "core/log.h"
 #include "core/modes.h"
 
-int RunHeadlessVerification(bool quick) {
-  Log("=== MODO VERIFICAR ===");
-  Log("La verificacion %s no esta disponible todavia en esta version", quick ? "rapida" : "completa");
-  return 0;
-}
-
 int RunWindowedLauncher(HINSTANCE, const char*, int) {
   Log("La ventana del launcher no esta disponible todavia en esta version");
   return 0;

@@ -1,0 +1,45 @@
+#include "update/verification.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "ui/ui_text.h"
+
+namespace {
+
+TEST(ChooseQuickRun, SevenDayRuleAndClockSetBack) {
+  const int64_t now = 1800000000;
+  struct Case {
+    bool full;
+    size_t entries;
+    int64_t verifiedAt;
+    bool quick;
+  } const cases[] = {
+      {false, 5, now - 60, true},
+      {false, 5, now, true},
+      {false, 5, now - 604800, true},       // exactly seven days
+      {false, 5, now - 604801, false},      // a second more
+      {false, 5, now - 8 * 86400, false},
+      {false, 5, now + 1, false},           // the clock was set back after the last full run
+      {false, 5, 0, false},
+      {false, 5, -5, false},
+      {false, 5, INT64_MIN, false},
+      {false, 0, now - 60, false},          // nothing remembered
+      {true, 5, now - 60, false},           // forced full
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ChooseQuickRun(c.full, c.entries, c.verifiedAt, now), c.quick) << c.verifiedAt << " " << c.entries;
+  }
+}
+
+TEST(VerificationTexts, FollowTheInterfaceLanguage) {
+  SelectUiLanguage("es");
+  EXPECT_EQ(CheckingFileStatus("data/a b.pak"), "Comprobando archivos \xC2\xB7 data/a b.pak");
+  EXPECT_EQ(FileCountDetail(3, 12), "3 de 12 archivos");
+  SelectUiLanguage("en");
+  EXPECT_EQ(FileCountDetail(1, 20000), "1 of 20000 files");
+  SelectUiLanguage("es");
+}
+
+}  // namespace
