@@ -42,3 +42,7 @@ add_executable(qarlokclient WIN32 tools/qarlokclient/qarlokclient.cpp)
 # Trusts the test bench's certificate authority inside the private Wine prefix (never the host's store).
 add_executable(trustca tools/trustca/trustca.cpp)
 target_link_libraries(trustca PRIVATE crypt32)
+
+# Benchmarks (make bench): console program over the same library.
+add_executable(bench_win bench/bench_win.cpp)
+target_link_libraries(bench_win PRIVATE vandrel)
