@@ -1,8 +1,12 @@
 """Fixtures for end-to-end tests: the real launcher.exe under Wine in a scratch game folder."""
+import json
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
+import time
+import urllib.request
 from pathlib import Path
 
 import pytest
@@ -36,6 +40,9 @@ class GameFolder:
             result.stdout, result.stderr = out.read(), err.read()
         return result
 
+    def write_ini(self, url: str) -> None:
+        (self.path / "actualizador.ini").write_bytes(f"url={url}\r\n".encode())
+
     def log_lines(self) -> list[str]:
         log = self.path / "launcher_log.txt"
         if not log.exists():
@@ -55,3 +62,57 @@ def game(tmp_path) -> GameFolder:
 def wine_path(path: Path) -> str:
     """The Windows form of a Linux path as Wine shows it to programs (drive Z:)."""
     return "Z:" + str(path).replace("/", "\\")
+
+
+TOOLS = ROOT / "tools"
+PYTHON = sys.executable
+
+
+class UpdateSite:
+    """The test update server on 127.0.0.1, serving a folder; sites are published into it with publicar.py."""
+
+    def __init__(self, root: Path):
+        self.root = root
+        root.mkdir(parents=True, exist_ok=True)
+        port_file = root.parent / "ports.json"
+        self.process = subprocess.Popen(
+            [PYTHON, str(TOOLS / "update_server.py"), "--root", str(root), "--port-file", str(port_file),
+             "--max-seconds", "900"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + 10
+        while not port_file.exists() and time.time() < deadline:
+            time.sleep(0.05)
+        self.port = json.loads(port_file.read_text())["http"]
+        self.base = f"http://127.0.0.1:{self.port}"
+
+    def control(self, query: str) -> dict:
+        with urllib.request.urlopen(f"{self.base}/__control/{query}", timeout=10) as answer:
+            return json.loads(answer.read())
+
+    def request_counts(self) -> dict:
+        return self.control("log")["counts"]
+
+    def publish_game(self, name: str, client: Path, version: str, *extra: str) -> str:
+        """Publishes a client folder as a site under /name; returns the site's address."""
+        subprocess.run([PYTHON, str(TOOLS / "publicar.py"), "juego", "--cliente", str(client), "--version", version,
+                        "--sitio", str(self.root / name), *extra], check=True, stdout=subprocess.DEVNULL)
+        return f"{self.base}/{name}"
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+
+
+@pytest.fixture(scope="module")
+def site(tmp_path_factory):
+    server = UpdateSite(tmp_path_factory.mktemp("site") / "www")
+    yield server
+    server.stop()
+
+
+def make_client(folder: Path, files: dict[str, bytes]) -> Path:
+    """Writes a game client tree: relative path with "/" -> content."""
+    for name, content in files.items():
+        path = folder / name
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_bytes(content)
+    return folder

@@ -1,0 +1,304 @@
+"""publicar.py on real folders; what it writes is read back with the launcher's own patterns."""
+
+import hashlib
+import json
+import os
+import re
+import stat
+import subprocess
+import sys
+import zipfile
+from pathlib import Path
+
+import pytest
+
+PUBLICAR = Path(__file__).resolve().parents[2] / "tools" / "publicar.py"
+sys.path.insert(0, str(PUBLICAR.parent))
+from publicar import is_safe_relative_path  # noqa: E402
+
+# The launcher's readers, pattern for pattern (Python's re and ECMAScript agree on these).
+MANIFEST_MEMBERS = {
+    "version": re.compile(r'"version"\s*:\s*"([^"]+)"'),
+    "patch_hash": re.compile(r'"patch_hash"\s*:\s*"([a-fA-F0-9]{64})"'),
+    "patch_tamano": re.compile(r'"patch_tamano"\s*:\s*(\d+)'),
+}
+STORE_FLAG = re.compile(r'"almacen"\s*:\s*true')
+FILE_ENTRY = re.compile(r'"([^"]+)"\s*:\s*\{\s*"hash"\s*:\s*"([a-fA-F0-9]{64})"\s*,\s*"tamano"\s*:\s*(\d+)\s*\}')
+LAUNCHER_MEMBERS = {
+    "version": r'"version"\s*:\s*"([^"]*)"', "hash": r'"hash"\s*:\s*"([a-fA-F0-9]{64})"',
+    "tamano": r'"tamano"\s*:\s*(\d+)', "url": r'"url"\s*:\s*"(https?://[^"]+)"',
+    "web": r'"web"\s*:\s*"(https?://[^"]+)"', "discord": r'"discord"\s*:\s*"(https?://[^"]+)"',
+}
+
+LONG_PATH = "d" * 119 + "/" + "f" * 120  # 240 bytes, the longest the launcher accepts
+CLIENT = {
+    "qarlokclient.exe": b"MZ client",
+    "data/maps/x.bin": bytes(range(256)) * 50,
+    "data/qarlok.cfg": b"only the top-level one is the launcher's",
+    "dir with space/ leading blank.txt": b"same",
+    "copia.txt": b"same",
+    "vacio.dat": b"",
+    LONG_PATH: b"long",
+}
+NOT_PUBLISHED = {"launcher.exe": b"MZ old", "bin/Launcher.EXE": b"MZ", "qarlok.cfg": b"a=1", "version.txt": b"0.9"}
+
+
+def run(*args):
+    return subprocess.run([sys.executable, str(PUBLICAR), *map(str, args)], capture_output=True, text=True,
+                          preexec_fn=lambda: os.umask(0o022), timeout=60)
+
+
+def make_tree(root, files):
+    for rel, data in files.items():
+        path = root / rel
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_bytes(data)
+    return root
+
+
+def sha(data):
+    return hashlib.sha256(data).hexdigest()
+
+
+def snapshot(root):
+    """Every name under root with its content and modification time."""
+    found = {}
+    for path in sorted(root.rglob("*")):
+        st = path.lstat()
+        found[path.relative_to(root).as_posix()] = None if path.is_dir() else (path.read_bytes(), st.st_mtime_ns)
+    return found
+
+
+def parse_manifest(text):
+    parsed = {name: (m.group(1) if m else None) for name, m in
+              ((name, p.search(text)) for name, p in MANIFEST_MEMBERS.items())}
+    parsed["almacen"] = bool(STORE_FLAG.search(text))
+    parsed["files"] = {m.group(1): (m.group(2), int(m.group(3))) for m in FILE_ENTRY.finditer(text)}
+    return parsed
+
+
+def store_files(site):
+    folder = site / "archivos"
+    return {p.relative_to(folder).as_posix() for p in folder.rglob("*") if p.is_file()} if folder.exists() else set()
+
+
+def publish(client, site, version, *extra):
+    result = run("juego", "--cliente", client, "--version", version, "--sitio", site, *extra)
+    assert result.returncode == 0, result.stderr
+    return result
+
+
+@pytest.fixture
+def client(tmp_path):
+    return make_tree(tmp_path / "cliente", {**CLIENT, **NOT_PUBLISHED})
+
+
+def test_published_version_reads_back_through_the_launchers_patterns(tmp_path, client):
+    site = tmp_path / "sitio"
+    out = publish(client, site, "1.4.2").stdout
+    assert "launcher.exe" in out and "AVISO" in out  # the skipped launcher and the empty file are reported
+
+    assert (site / "latest.txt").read_bytes() == b"1.4.2\n"
+    text = (site / "1.4.2" / "manifest.json").read_text("ascii")
+    manifest = parse_manifest(text)
+    expected = {rel: (sha(data), len(data)) for rel, data in CLIENT.items()}
+    patch = (site / "1.4.2" / "patch.zip").read_bytes()
+    assert manifest == {"version": "1.4.2", "patch_hash": sha(patch), "patch_tamano": str(len(patch)),
+                        "almacen": True, "files": expected}
+    assert json.loads(text)["archivos"] == {k: {"hash": h, "tamano": n} for k, (h, n) in expected.items()}
+
+    with zipfile.ZipFile(site / "1.4.2" / "patch.zip") as archive:
+        infos = archive.infolist()
+        assert [i.filename for i in infos] == sorted(CLIENT)
+        assert all(i.compress_type == zipfile.ZIP_DEFLATED and i.date_time == (1980, 1, 1, 0, 0, 0) for i in infos)
+        assert {i.filename: archive.read(i) for i in infos} == CLIENT
+
+    hashes = {h for h, _ in expected.values()}
+    assert store_files(site) == {"%s/%s" % (h[:2], h) for h in hashes}
+    by_hash = {sha(data): data for data in CLIENT.values()}
+    assert all((site / "archivos" / h[:2] / h).read_bytes() == by_hash[h] for h in hashes)
+
+    names = snapshot(site)
+    assert not [n for n in names if os.path.basename(n).startswith(".")]  # no temporary left behind
+    assert set(names) == {"latest.txt", "1.4.2", "1.4.2/manifest.json", "1.4.2/patch.zip", "archivos"} | \
+        {"archivos/" + h[:2] for h in hashes} | {"archivos/%s/%s" % (h[:2], h) for h in hashes}
+    assert all((site / n).stat().st_mode & stat.S_IROTH for n in names)  # a web server can read them
+
+
+@pytest.mark.parametrize("path, safe", [
+    ("./data/a.bin", True), ("data//a.bin", True), ("..data/a.bin", True), (" lead.txt", True),
+    ("console.txt", True), ("com10", True), ("lpt0.txt", True), ("a" * 240, True), ("a" * 241, False),
+    ("", False), ("../a", False), ("data\\..\\a", False), ("C:a", False), ("/a", False), ("\\a", False),
+    ("a\tb", False), ("data/Nul.txt", False), ("Lpt9", False), ("conin$", False), ("a./b", False), ("...", False),
+    ("a /b", False), ("a/.", True), ("AUX.pak", False), ("nul .txt", False),
+])
+def test_safe_path_rule_matches_the_launchers(path, safe):
+    assert is_safe_relative_path(path) == safe
+
+
+def test_same_client_gives_the_same_patch_whatever_the_file_times(tmp_path, client):
+    publish(client, tmp_path / "a", "1.0")
+    for path in client.rglob("*"):
+        os.utime(path, (1, 1))
+    publish(client, tmp_path / "b", "1.0")
+    assert (tmp_path / "a/1.0/patch.zip").read_bytes() == (tmp_path / "b/1.0/patch.zip").read_bytes()
+
+
+def test_next_version_adds_only_what_changed_to_the_store(tmp_path, client):
+    site = tmp_path / "sitio"
+    publish(client, site, "1.0")
+    before = snapshot(site)
+    (client / "data/maps/x.bin").write_bytes(b"changed")
+    (client / "data/nuevo.bin").write_bytes(b"added")
+    publish(client, site, "1.1")
+    after = snapshot(site)
+
+    assert store_files(site) - {k[len("archivos/"):] for k in before} == \
+        {"%s/%s" % (sha(d)[:2], sha(d)) for d in (b"changed", b"added")}
+    assert all(after[name] == old for name, old in before.items() if name != "latest.txt")  # nothing rewritten
+    assert (site / "latest.txt").read_text() == "1.1\n"
+    files = parse_manifest((site / "1.1/manifest.json").read_text())["files"]
+    assert files["data/nuevo.bin"] == (sha(b"added"), 5) and len(files) == len(CLIENT) + 1
+
+    (client / "data/nuevo.bin").write_bytes(b"fixed")
+    publish(client, site, "1.1", "--reemplazar")
+    assert parse_manifest((site / "1.1/manifest.json").read_text())["files"]["data/nuevo.bin"][0] == sha(b"fixed")
+    assert not [n for n in snapshot(site) if os.path.basename(n).startswith(".")]
+
+
+def test_without_store_only_the_patch_is_offered(tmp_path, client):
+    site = tmp_path / "sitio"
+    publish(client, site, "2", "--sin-almacen")
+    manifest = parse_manifest((site / "2/manifest.json").read_text())
+    assert not manifest["almacen"] and len(manifest["files"]) == len(CLIENT)
+    assert not (site / "archivos").exists()
+
+
+# Each refusal: extra client files, arguments replacing the defaults, a fragment of the message.
+GAME_REFUSALS = [
+    ("prefix", {}, {"--version": "v1.2"}, "latest.txt"),
+    ("suffix", {}, {"--version": "1.2.3-beta"}, "latest.txt"),
+    ("blank", {}, {"--version": "1.2.3 "}, "latest.txt"),
+    ("21 chars", {}, {"--version": "1.2.3.4.5.6.7.8.9.0.1"}, "latest.txt"),
+    ("dots only", {}, {"--version": ".."}, "carpeta"),
+    ("final dot", {}, {"--version": "1.2."}, "carpeta"),
+    ("published", {}, {"--version": "1.0.0"}, "--reemplazar"),
+    ("quote", {'a"b.txt': b"x"}, {}, "comillas"),
+    ("backslash", {"a\\b.txt": b"x"}, {}, "barra invertida"),
+    ("line break", {"a\nb.txt": b"x"}, {}, "salto de linea"),
+    ("non-ascii", {"ma\u00f1ana.txt": b"x"}, {}, "ASCII"),
+    ("nul in folder", {"data/nul.txt": b"x"}, {}, "reservado"),
+    ("folder dot", {"data./x.bin": b"x"}, {}, "punto o en espacio"),
+    ("trailing blank", {"x.txt ": b"x"}, {}, "punto o en espacio"),
+    ("colon", {"a:b": b"x"}, {}, "':'"),
+    ("asterisk", {"a*b": b"x"}, {}, "Windows no admite"),
+    ("241 bytes", {"d" * 120 + "/" + "f" * 120: b"x"}, {}, "240 bytes"),
+    ("case", {"Data/y.bin": b"x"}, {}, "mismo nombre"),
+]
+
+
+@pytest.mark.parametrize("extra, args, message", [c[1:] for c in GAME_REFUSALS], ids=[c[0] for c in GAME_REFUSALS])
+def test_game_refusals_leave_the_site_as_it_was(tmp_path, extra, args, message):
+    site = tmp_path / "sitio"
+    good = make_tree(tmp_path / "bueno", {"data/a.bin": b"a"})
+    publish(good, site, "1.0.0")
+    before = snapshot(site)
+    client = make_tree(tmp_path / "cliente", {"data/a.bin": b"a", **extra})
+    options = {"--cliente": client, "--version": "2.0", "--sitio": site, **args}
+    result = run("juego", *[x for pair in options.items() for x in pair])
+    assert (result.returncode, snapshot(site)) == (1, before)
+    assert message in result.stderr, result.stderr
+
+
+@pytest.mark.parametrize("client_files, client_is_parent", [
+    ({"launcher.exe": b"MZ", "version.txt": b"1"}, False),  # nothing left to publish
+    ({"a.bin": b"a"}, True),                                 # the site would be published into itself
+])
+def test_client_without_publishable_content_is_refused(tmp_path, client_files, client_is_parent):
+    client = make_tree(tmp_path / "cliente", client_files)
+    result = run("juego", "--cliente", tmp_path if client_is_parent else client, "--version", "1",
+                 "--sitio", tmp_path / "sitio")
+    assert result.returncode == 1 and "RECHAZADO" in result.stderr
+    assert not (tmp_path / "sitio").exists()
+
+
+def test_failure_midway_undoes_what_was_written(tmp_path):
+    site = tmp_path / "sitio"
+    publish(make_tree(tmp_path / "viejo", {"a.bin": b"a"}), site, "1.0")
+    # Two new files; the store folder of the later one (store files go in hash order) is blocked by a plain file,
+    # so the first new store file is already in place when writing fails.
+    contents = sorted((b"n%d" % n for n in range(40)), key=sha)
+    first, last = contents[0], contents[-1]
+    assert sha(first)[:2] != sha(last)[:2]
+    (site / "archivos" / sha(last)[:2]).write_bytes(b"in the way")
+    before = snapshot(site)
+    result = run("juego", "--cliente", make_tree(tmp_path / "nuevo", {"p": first, "q": last}), "--version", "2.0",
+                 "--sitio", site)
+    assert (result.returncode, snapshot(site)) == (3, before)
+    assert "queda como estaba" in result.stderr
+
+
+def launcher_fields(site):
+    text = (site / "launcher" / "launcher.json").read_text("ascii")
+    json.loads(text)
+    return {name: (m.group(1) if m else "") for name, m in
+            ((name, re.search(p, text)) for name, p in LAUNCHER_MEMBERS.items())}
+
+
+def test_launcher_is_described_for_the_self_update(tmp_path):
+    site = tmp_path / "sitio"
+    exe = tmp_path / "launcher.exe"
+    exe.write_bytes(b"MZ build one")
+    assert run("launcher", "--exe", exe, "--sitio", site, "--url-base", "https://upd.example.com//", "--version",
+               "2.0.1", "--web", "https://vandrel.example.com", "--discord", "https://discord.gg/abc").returncode == 0
+    assert (site / "launcher" / "launcher.exe").read_bytes() == b"MZ build one"
+    assert launcher_fields(site) == {
+        "version": "2.0.1", "hash": sha(b"MZ build one"), "tamano": "12",
+        "url": "https://upd.example.com/launcher/launcher.exe", "web": "https://vandrel.example.com",
+        "discord": "https://discord.gg/abc"}
+
+    # A new build without link options keeps the published links; "" removes one.
+    exe.write_bytes(b"MZ build two")
+    assert run("launcher", "--exe", exe, "--sitio", site, "--url-base", "https://upd.example.com",
+               "--discord", "").returncode == 0
+    fields = launcher_fields(site)
+    assert (fields["version"], fields["hash"]) == (sha(b"MZ build two")[:12], sha(b"MZ build two"))
+    assert (fields["web"], fields["discord"]) == ("https://vandrel.example.com", "")
+    assert sorted(p.name for p in (site / "launcher").iterdir()) == ["launcher.exe", "launcher.json"]
+
+
+LAUNCHER_REFUSALS = [
+    ("ftp", {"--url-base": "ftp://upd.example.com"}, "--url-base"),
+    ("upper-case scheme", {"--url-base": "HTTPS://upd.example.com"}, "--url-base"),
+    ("no host", {"--url-base": "https:///x"}, "--url-base"),
+    ("blank", {"--url-base": "https://upd example.com"}, "--url-base"),
+    ("quote", {"--url-base": 'https://upd.example.com/"x'}, "--url-base"),
+    ("query", {"--url-base": "https://upd.example.com/?x=1"}, "'?'"),
+    ("web without scheme", {"--web": "www.vandrel.example.com"}, "--web"),
+    ("discord without scheme", {"--discord": "discord.gg/abc"}, "--discord"),
+    ("version quote", {"--version": 'a"b'}, "--version"),
+    ("not an exe", {"--exe": "texto.txt"}, "no es un ejecutable"),
+    ("missing exe", {"--exe": "falta.exe"}, "no existe"),
+]
+
+
+@pytest.mark.parametrize("args, message", [c[1:] for c in LAUNCHER_REFUSALS], ids=[c[0] for c in LAUNCHER_REFUSALS])
+def test_launcher_refusals_leave_the_site_as_it_was(tmp_path, args, message):
+    site = tmp_path / "sitio"
+    (tmp_path / "launcher.exe").write_bytes(b"MZ old")
+    (tmp_path / "texto.txt").write_bytes(b"not a program")
+    base = ["--sitio", site, "--url-base", "https://upd.example.com"]
+    assert run("launcher", "--exe", tmp_path / "launcher.exe", *base).returncode == 0
+    before = snapshot(site)
+    options = {"--exe": tmp_path / "launcher.exe", "--sitio": site, "--url-base": "https://upd.example.com", **args}
+    if args.get("--exe"):
+        options["--exe"] = tmp_path / args["--exe"]
+    result = run("launcher", *[x for pair in options.items() for x in pair])
+    assert (result.returncode, snapshot(site)) == (1, before)
+    assert message in result.stderr, result.stderr
+
+
+def test_help_documents_both_commands_and_exit_codes():
+    result = run("--help")
+    assert result.returncode == 0
+    assert all(word in result.stdout for word in ("juego", "launcher", "Codigos de salida", "latest.txt"))
