@@ -132,6 +132,17 @@ TEST_F(SelfUpdateTest, NewBuildIsDownloadedWithProgressAndVerified) {
   EXPECT_EQ(messages[1], "Launcher nuevo verificado: " + hash);
 }
 
+TEST_F(SelfUpdateTest, DescriptionWrittenByThePublisher) {
+  // scripts/test-servers publishes the stand-in client as the newest launcher under /publicado.
+  siteUrl = "http://127.0.0.1:" + std::to_string(server.httpPort) + "/publicado";
+  const std::string result = RunChild("check");
+  EXPECT_EQ(result.substr(0, 14), "ready=1 info=1");
+  EXPECT_NE(result.find("web=https://vandrel.example"), std::string::npos) << result;
+  EXPECT_EQ(result.find("progress=0"), std::string::npos) << "tamano is published: " << result;
+  EXPECT_EQ(ReadFileBytes(launcher + ".nuevo"), ReadFileBytes(server.siteDir + "publicado\\launcher\\launcher.exe"));
+  EXPECT_EQ(LogMessages().front().rfind("Hay un launcher nuevo: 7.7.7 ", 0), 0u);
+}
+
 TEST_F(SelfUpdateTest, DefaultAddressAndNoProgressWithoutSize) {
   ASSERT_TRUE(WriteSiteFile(server, prefix + "/launcher/launcher.exe", kNewBuild));
   const std::string hash = Sha256File(server.siteDir + prefix + "\\launcher\\launcher.exe");
