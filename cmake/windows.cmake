@@ -5,6 +5,7 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=
 add_link_options(-static -static-libgcc -static-libstdc++)
 
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(cmake/minizip.cmake)
 
 set(WIN_LIBS winhttp crypt32 advapi32 shell32 ole32 oleaut32 uuid gdiplus gdi32 user32 shlwapi version)
 
@@ -13,7 +14,7 @@ set(LIB_SOURCES ${ALL_SOURCES})
 list(FILTER LIB_SOURCES EXCLUDE REGEX "src/core/main_win\\.cpp$")
 add_library(vandrel STATIC ${LIB_SOURCES})
 target_include_directories(vandrel PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
-target_link_libraries(vandrel PUBLIC ${WIN_LIBS})
+target_link_libraries(vandrel PUBLIC minizip ${WIN_LIBS})
 
 # Build stamp: regenerated whenever a source file changes, so it names the build that made the binary.
 set(STAMP_HEADER ${CMAKE_BINARY_DIR}/generated/generated_build_stamp.h)

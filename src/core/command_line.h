@@ -1,7 +1,7 @@
 #pragma once
 // Which mode the command line selects. Switches are case-sensitive substrings anywhere in the raw line.
 
-enum class LaunchMode { HeadlessVerification, TestStart, Windowed };
+enum class LaunchMode { HeadlessVerification, HeadlessUpdate, TestStart, Windowed };
 
 // A null command line selects the windowed mode.
 LaunchMode SelectLaunchMode(const char* commandLine);

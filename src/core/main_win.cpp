@@ -16,6 +16,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   switch (SelectLaunchMode(commandLine)) {
     case LaunchMode::HeadlessVerification:
       return RunHeadlessVerification(CommandLineHas(commandLine, "rapido"));
+    case LaunchMode::HeadlessUpdate:
+      return RunHeadlessUpdate(CommandLineHas(commandLine, "rapido"));
     case LaunchMode::TestStart:
       return RunTestMode();
     case LaunchMode::Windowed:

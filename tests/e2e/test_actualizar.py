@@ -1,0 +1,112 @@
+"""/actualizar end to end: versions published with publicar.py, an older installation repaired by launcher.exe."""
+import hashlib
+import shutil
+
+import pytest
+
+from conftest import GameFolder, make_client
+
+V1 = {
+    "qarlokclient.exe": b"MZ client 1",
+    "data/mapas/norte.pak": b"n1" * 1000,
+    "data/mapas/sur.pak": b"s1" * 1000,
+    "musica/tema.ogg": b"ogg1" * 100,
+    "leeme.txt": b"version 1\r\n",
+}
+V2 = {**V1, "qarlokclient.exe": b"MZ client 2", "data/mapas/norte.pak": b"n2" * 1000}
+V3 = {**V2, "data/mapas/sur.pak": b"s3" * 1500, "data/nuevos/este.pak": b"e3" * 700, "vacio.dat": b""}
+
+
+def publish_versions(site, tmp_path, name, *extra):
+    for version, files in (("1.0.0", V1), ("2.0.0", V2), ("3.0.0", V3)):
+        client = make_client(tmp_path / f"client-{version}", files)
+        url = site.publish_game(name, client, version, *extra)
+    return url
+
+
+def install(tmp_path, files, url):
+    game = GameFolder(tmp_path / "game")
+    make_client(game.path, files)
+    (game.path / "version.txt").write_bytes(b"1.0.0")
+    game.write_ini(url)
+    return game
+
+
+def assert_matches(game, files):
+    for name, content in files.items():
+        assert (game.path / name).read_bytes() == content, name
+
+
+def test_two_versions_behind_repaired_from_the_store(site, tmp_path):
+    url = publish_versions(site, tmp_path, "dos-atras")
+    game = install(tmp_path, V1, url)
+    site.control("clear_log")
+    result = game.run("/actualizar")
+    assert result.returncode == 0, game.log_lines()
+    assert_matches(game, V3)
+    assert (game.path / "version.txt").read_bytes() == b"3.0.0"
+    lines = game.log_lines()
+    assert lines[0] == "=== MODO ACTUALIZAR ==="
+    assert "Actualizado a la version 3.0.0" in lines
+    assert lines[-1] == "Actualizacion: la instalacion coincide con la version 3.0.0"
+    counts = site.request_counts()
+    assert not any(path.endswith("patch.zip") for path in counts), counts
+    empty = hashlib.sha256(b"").hexdigest()
+    assert not any(empty in path for path in counts), "an empty file is never fetched"
+    assert "Instalacion al dia" in result.stdout.decode()
+
+
+def test_server_dying_half_way_then_a_second_run_finishes(site, tmp_path):
+    url = publish_versions(site, tmp_path, "a-medias")
+    game = install(tmp_path, V1, url)
+    # The second pending file (byte order: data/mapas/norte.pak, data/mapas/sur.pak, ...) and the patch fail.
+    sur = hashlib.sha256(V3["data/mapas/sur.pak"]).hexdigest()
+    site.control(f"rule?path=/a-medias/archivos/{sur[:2]}/{sur}&mode=status&status=503")
+    site.control("rule?path=/a-medias/3.0.0/patch.zip&mode=status&status=503")
+    try:
+        result = game.run("/actualizar")
+    finally:
+        site.control("reset")
+    assert result.returncode == 1
+    assert (game.path / "data/mapas/norte.pak").read_bytes() == V3["data/mapas/norte.pak"], "placed before the failure"
+    assert (game.path / "data/mapas/sur.pak").read_bytes() == V1["data/mapas/sur.pak"]
+    assert (game.path / "version.txt").read_bytes() == b"1.0.0"
+    assert game.log_lines()[-1].startswith("Actualizacion: quedan ")
+
+    result = game.run("/actualizar")
+    assert result.returncode == 0
+    assert_matches(game, V3)
+    assert (game.path / "version.txt").read_bytes() == b"3.0.0"
+
+
+def test_without_store_the_full_patch_repairs(site, tmp_path):
+    url = publish_versions(site, tmp_path, "sin-almacen", "--sin-almacen")
+    game = install(tmp_path, V1, url)
+    result = game.run("/actualizar")
+    assert result.returncode == 0
+    assert_matches(game, V3)
+    assert any(line.startswith("Parche verificado: ") for line in game.log_lines())
+    assert not (game.path / "patch_temp.zip").exists()
+
+
+def test_tampered_patch_is_refused(site, tmp_path, request):
+    url = publish_versions(site, tmp_path, "alterado", "--sin-almacen")
+    patch = site.root / "alterado" / "3.0.0" / "patch.zip"
+    data = bytearray(patch.read_bytes())
+    data[len(data) // 2] ^= 0xFF
+    patch.write_bytes(bytes(data))
+    game = install(tmp_path, V1, url)
+    result = game.run("/actualizar")
+    assert result.returncode == 1
+    assert_matches(game, V1)
+    assert (game.path / "version.txt").read_bytes() == b"1.0.0"
+    assert any(line.startswith("ABORTADO: hash del parche incorrecto. Esperado ") for line in game.log_lines())
+    assert not (game.path / "patch_temp.zip").exists()
+
+
+def test_up_to_date_installation_needs_nothing(site, tmp_path):
+    url = publish_versions(site, tmp_path, "al-dia")
+    game = install(tmp_path, V3, url)
+    site.control("clear_log")
+    assert game.run("/actualizar", "rapido").returncode == 0
+    assert not any("/archivos/" in path for path in site.request_counts())
