@@ -2,6 +2,8 @@
 //   bench_win manifest <file>     parse a manifest the way the verification run does
 //   bench_win sha256 <file>       hash a file with Sha256File
 //   bench_win download <url> <destination> <expected size>
+//   bench_win extract <archive> <target folder>
+//   bench_win store <update site url> <manifest file>   (run in the folder to repair; every file pending)
 #include <windows.h>
 
 #include <chrono>
@@ -11,6 +13,7 @@
 
 #include "core/launcher_app.h"
 #include "core/unique_file.h"
+#include "update/repair_win.h"
 #include "update/sha256_win.h"
 
 namespace {
@@ -64,6 +67,23 @@ int main(int argc, char** argv) {
     const bool ok = app.DownloadFile(argv[2], argv[3], std::atoll(argv[4]));
     const double seconds = SecondsSince(start);
     std::printf("DownloadFile: %.0f MB/s (%.2f s)%s\n", FileSize(argv[3]) / 1e6 / seconds, seconds,
+                ok ? "" : " (FAILED)");
+    return ok ? 0 : 1;
+  }
+  if (what == "extract" && argc >= 4) {
+    CreateDirectoryA(argv[3], nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = ExtractPatch(app, argv[2], argv[3]);
+    std::fprintf(stderr, "ExtractPatch: %.2f s%s\n", SecondsSince(start), ok ? "" : " (FAILED)");
+    return ok ? 0 : 1;
+  }
+  if (what == "store" && argc >= 4) {
+    app.updateUrl = argv[2];
+    if (!app.ParseManifest(ReadAll(argv[3]))) return 1;
+    for (const auto& entry : app.remoteManifest.files) app.pendingFiles.push_back(entry.first);
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = DownloadFromStore(app);
+    std::printf("DownloadFromStore: %zu files, %.2f s%s\n", app.pendingFiles.size(), SecondsSince(start),
                 ok ? "" : " (FAILED)");
     return ok ? 0 : 1;
   }
