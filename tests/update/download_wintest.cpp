@@ -137,6 +137,14 @@ TEST_F(DownloadTest, RefusedConnectionFailsQuietlyAfterThreeAttempts) {
   EXPECT_FALSE(FileExists(dir / "out.bin"));
 }
 
+TEST_F(DownloadTest, AddressThatCannotBeSplitFailsEveryAttempt) {
+  CapturedStdout out;
+  EXPECT_FALSE(app.DownloadFile("ftp://127.0.0.1/latest.txt", "out.txt"));
+  EXPECT_EQ(out.Finish(), "Reintentando descarga (intento 2)...\nReintentando descarga (intento 3)...\n");
+  EXPECT_TRUE(LogLines().empty());
+  EXPECT_FALSE(FileExists(dir / "out.txt"));
+}
+
 TEST_F(DownloadTest, ProgressOnlyWithAKnownSizeAndAWindow) {
   ASSERT_TRUE(WriteSiteFile(server, "dl/p.bin", std::string(20000, 'p')));
   HWND window = MakeRecordingWindow();

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/launcher_app.h"
 #include "core/module_path_win.h"
 #include "support/scratch_dir_win.h"
