@@ -10,16 +10,16 @@ namespace {
 
 // Formats one conversion whose specification holds no '*'.
 template <typename T>
-void AppendFormatted(std::string& out, const std::string& spec, T value) {
+void AppendFormatted(std::string& out, const std::string& directive, T value) {
   char small[128];
-  const int needed = std::snprintf(small, sizeof small, spec.c_str(), value);
+  const int needed = std::snprintf(small, sizeof small, directive.c_str(), value);
   if (needed < 0) return;
   if (static_cast<size_t>(needed) < sizeof small) {
     out.append(small, static_cast<size_t>(needed));
     return;
   }
   std::string big(static_cast<size_t>(needed) + 1, '\0');
-  std::snprintf(&big[0], big.size(), spec.c_str(), value);
+  std::snprintf(&big[0], big.size(), directive.c_str(), value);
   out.append(big.c_str(), static_cast<size_t>(needed));
 }
 
@@ -45,21 +45,21 @@ std::string FormatLogMessage(const char* format, va_list args, WideToNarrowFn wi
       continue;
     }
     // Rebuild the specification with '*' widths and precisions replaced by their values.
-    std::string spec = "%";
-    while (IsFlag(*p)) spec += *p++;
+    std::string directive = "%";
+    while (IsFlag(*p)) directive += *p++;
     if (*p == '*') {
-      spec += std::to_string(va_arg(ap, int));
+      directive += std::to_string(va_arg(ap, int));
       ++p;
     } else {
-      while (*p >= '0' && *p <= '9') spec += *p++;
+      while (*p >= '0' && *p <= '9') directive += *p++;
     }
     if (*p == '.') {
-      spec += *p++;
+      directive += *p++;
       if (*p == '*') {
-        spec += std::to_string(va_arg(ap, int));
+        directive += std::to_string(va_arg(ap, int));
         ++p;
       } else {
-        while (*p >= '0' && *p <= '9') spec += *p++;
+        while (*p >= '0' && *p <= '9') directive += *p++;
       }
     }
     std::string length;
@@ -80,41 +80,41 @@ std::string FormatLogMessage(const char* format, va_list args, WideToNarrowFn wi
     switch (conversion) {
       case 'd':
       case 'i':
-        if (length == "l") AppendFormatted(out, spec + "ld", va_arg(ap, long));
-        else if (length == "ll") AppendFormatted(out, spec + "lld", va_arg(ap, long long));
-        else if (length == "z" || length == "t") AppendFormatted(out, spec + "lld", static_cast<long long>(va_arg(ap, ptrdiff_t)));
-        else if (length == "j") AppendFormatted(out, spec + "lld", static_cast<long long>(va_arg(ap, intmax_t)));
-        else AppendFormatted(out, spec + "d", va_arg(ap, int));
+        if (length == "l") AppendFormatted(out, directive + "ld", va_arg(ap, long));
+        else if (length == "ll") AppendFormatted(out, directive + "lld", va_arg(ap, long long));
+        else if (length == "z" || length == "t") AppendFormatted(out, directive + "lld", static_cast<long long>(va_arg(ap, ptrdiff_t)));
+        else if (length == "j") AppendFormatted(out, directive + "lld", static_cast<long long>(va_arg(ap, intmax_t)));
+        else AppendFormatted(out, directive + "d", va_arg(ap, int));
         break;
       case 'u':
       case 'o':
       case 'x':
       case 'X': {
         const std::string c(1, conversion);
-        if (length == "l") AppendFormatted(out, spec + "l" + c, va_arg(ap, unsigned long));
-        else if (length == "ll") AppendFormatted(out, spec + "ll" + c, va_arg(ap, unsigned long long));
-        else if (length == "z" || length == "t") AppendFormatted(out, spec + "ll" + c, static_cast<unsigned long long>(va_arg(ap, size_t)));
-        else if (length == "j") AppendFormatted(out, spec + "ll" + c, static_cast<unsigned long long>(va_arg(ap, uintmax_t)));
-        else AppendFormatted(out, spec + c, va_arg(ap, unsigned int));
+        if (length == "l") AppendFormatted(out, directive + "l" + c, va_arg(ap, unsigned long));
+        else if (length == "ll") AppendFormatted(out, directive + "ll" + c, va_arg(ap, unsigned long long));
+        else if (length == "z" || length == "t") AppendFormatted(out, directive + "ll" + c, static_cast<unsigned long long>(va_arg(ap, size_t)));
+        else if (length == "j") AppendFormatted(out, directive + "ll" + c, static_cast<unsigned long long>(va_arg(ap, uintmax_t)));
+        else AppendFormatted(out, directive + c, va_arg(ap, unsigned int));
         break;
       }
       case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A': {
         const std::string c(1, conversion);
-        if (length == "L") AppendFormatted(out, spec + "L" + c, va_arg(ap, long double));
-        else AppendFormatted(out, spec + c, va_arg(ap, double));
+        if (length == "L") AppendFormatted(out, directive + "L" + c, va_arg(ap, long double));
+        else AppendFormatted(out, directive + c, va_arg(ap, double));
         break;
       }
       case 'p':
-        AppendFormatted(out, spec + "p", va_arg(ap, void*));
+        AppendFormatted(out, directive + "p", va_arg(ap, void*));
         break;
       case 'c':
         if (length == "l") {
           // wint_t is promoted to int through "..." where it is narrower (16 bits on Windows).
           const wchar_t wide = static_cast<wchar_t>(va_arg(ap, int));
           const std::string narrow = wideToNarrow ? wideToNarrow(&wide, 1) : std::string(1, '?');
-          AppendFormatted(out, spec + "s", narrow.c_str());
+          AppendFormatted(out, directive + "s", narrow.c_str());
         } else {
-          AppendFormatted(out, spec + "c", va_arg(ap, int));
+          AppendFormatted(out, directive + "c", va_arg(ap, int));
         }
         break;
       case 's':
@@ -123,10 +123,10 @@ std::string FormatLogMessage(const char* format, va_list args, WideToNarrowFn wi
           const wchar_t* wide = va_arg(ap, const wchar_t*);
           std::string narrow = "(null)";
           if (wide != nullptr) narrow = wideToNarrow ? wideToNarrow(wide, std::wcslen(wide)) : std::string();
-          AppendFormatted(out, spec + "s", narrow.c_str());
+          AppendFormatted(out, directive + "s", narrow.c_str());
         } else {
           const char* text = va_arg(ap, const char*);
-          AppendFormatted(out, spec + "s", text ? text : "(null)");
+          AppendFormatted(out, directive + "s", text ? text : "(null)");
         }
         break;
       case 'n':
