@@ -294,15 +294,14 @@ def remove_tree(path):
         os.remove(path)
 
 
+class _Discard:
+    def write(self, block):
+        pass
+
+
 def sha256_of(path):
-    digest, size = hashlib.sha256(), 0
-    with open(path, "rb") as source:
-        while True:
-            block = source.read(CHUNK)
-            if not block:
-                return digest.hexdigest(), size
-            digest.update(block)
-            size += len(block)
+    """SHA-256 and size of a file, read in blocks."""
+    return copy_hashing(path, _Discard())
 
 
 def copy_hashing(source_path, out):

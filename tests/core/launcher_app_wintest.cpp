@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "core/module_path_win.h"
+#include "support/launcher_copy_win.h"
 #include "support/scratch_dir_win.h"
 
 namespace {
@@ -22,20 +23,14 @@ TEST(LauncherAppChild, Construct) {
 
 class LocalFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(CopyFileA(TestExecutablePath().c_str(), (dir / "launcher.exe").c_str(), FALSE)); }
+  void SetUp() override { ASSERT_FALSE(CopyTestExecutable(dir).empty()); }
 
   // Constructs a LauncherApp in the copy; returns "updateUrl|localVersion" and fills the log messages.
   std::string Construct() {
     DeleteFileA((dir / "launcher_log.txt").c_str());
     DeleteFileA((dir / "result.txt").c_str());
-    SetEnvironmentVariableA("VANDREL_APP_CHILD", "1");
-    HANDLE child = StartProcess(dir / "launcher.exe", "--gtest_filter=LauncherAppChild.*", dir.path());
-    SetEnvironmentVariableA("VANDREL_APP_CHILD", nullptr);
-    if (child == nullptr) return "not started";
-    EXPECT_EQ(WaitExitCode(child), 0);
-    CloseHandle(child);
-    messages.clear();
-    for (const auto& line : SplitLines(ReadFileBytes(dir / "launcher_log.txt"))) messages.push_back(line.substr(22));
+    EXPECT_EQ(RunChildTests(dir / "launcher.exe", "LauncherAppChild.*", "VANDREL_APP_CHILD", "1", dir.path()), 0);
+    messages = LogMessages(dir / "launcher_log.txt");
     return ReadFileBytes(dir / "result.txt");
   }
 

@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "core/launcher_app.h"
-#include "core/module_path_win.h"
-#include "support/scratch_dir_win.h"
-#include "support/test_server_win.h"
+#include "support/server_test_win.h"
 #include "update/messages.h"
 
 namespace {
@@ -20,37 +18,18 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// A window of this thread: a synchronous send from the same thread calls its procedure directly.
-HWND MakeRecordingWindow() {
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = RecordingProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "DownloadTestWindow";
-  RegisterClassA(&windowClass);
-  return CreateWindowA("DownloadTestWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
-}
-
-std::vector<std::string> LogLines() { return SplitLines(ReadFileBytes(LauncherDirectory() + "launcher_log.txt")); }
-
-class DownloadTest : public ::testing::Test {
+class DownloadTest : public ServerTest {
  protected:
   void SetUp() override {
-    std::string reason;
-    ASSERT_TRUE(GetTestServer(server, reason)) << reason;
-    ControlServer(server, "reset");
-    DeleteFileA((LauncherDirectory() + "launcher_log.txt").c_str());
-    GetCurrentDirectoryA(MAX_PATH, previousDir);
-    SetCurrentDirectoryA(dir.path().c_str());
+    ServerTest::SetUp();
     progressSeen.clear();
   }
-  void TearDown() override { SetCurrentDirectoryA(previousDir); }
 
   std::string Http(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(server.httpPort) + path; }
+  std::vector<std::string> LogLines() const { return LogMessages(); }
 
-  TestServer server;
-  ScratchDir dir;
+  const ScratchDir& dir = game;
   LauncherApp app{nullptr};
-  char previousDir[MAX_PATH + 1] = {};
 };
 
 TEST_F(DownloadTest, BodyArrivesWholeWithTheLauncherUserAgent) {
@@ -74,7 +53,7 @@ TEST_F(DownloadTest, NotFoundEndsAtOnceWithOneLogLine) {
   EXPECT_FALSE(FileExists(dir / "out.bin"));
   const auto lines = LogLines();
   ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].substr(22), "Descarga rechazada, el servidor respondio 404: " + url);
+  EXPECT_EQ(lines[0], "Descarga rechazada, el servidor respondio 404: " + url);
 }
 
 TEST_F(DownloadTest, ServerErrorIsTriedThreeTimesWithWaits) {
@@ -147,7 +126,7 @@ TEST_F(DownloadTest, AddressThatCannotBeSplitFailsEveryAttempt) {
 
 TEST_F(DownloadTest, ProgressOnlyWithAKnownSizeAndAWindow) {
   ASSERT_TRUE(WriteSiteFile(server, "dl/p.bin", std::string(20000, 'p')));
-  HWND window = MakeRecordingWindow();
+  HWND window = MakeMessageWindow("DownloadTestWindow", RecordingProc);
   ASSERT_NE(window, nullptr);
   LauncherApp windowed(window);
 

@@ -4,8 +4,7 @@
 
 #include "core/launcher_app.h"
 #include "core/module_path_win.h"
-#include "support/scratch_dir_win.h"
-#include "support/test_server_win.h"
+#include "support/server_test_win.h"
 
 namespace {
 
@@ -16,39 +15,20 @@ std::string ManifestJson(const std::string& version) {
          kHashA + "\", \"tamano\": 10}\n  }\n}\n";
 }
 
-class RemoteManifestTest : public ::testing::Test {
+class RemoteManifestTest : public ServerTest {
  protected:
   void SetUp() override {
-    std::string reason;
-    ASSERT_TRUE(GetTestServer(server, reason)) << reason;
-    ControlServer(server, "reset");
-    DeleteFileA((LauncherDirectory() + "launcher_log.txt").c_str());
-    GetCurrentDirectoryA(MAX_PATH, previousDir);
-    SetCurrentDirectoryA(dir.path().c_str());
-    static int site = 0;
-    prefix = "rm" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++site);
-    app.updateUrl = "http://127.0.0.1:" + std::to_string(server.httpPort) + "/" + prefix;
+    ServerTest::SetUp();
+    app.updateUrl = SiteUrl();
   }
-  void TearDown() override { SetCurrentDirectoryA(previousDir); }
 
   void Publish(const std::string& latest, const std::string& version, const std::string& manifest) {
     ASSERT_TRUE(WriteSiteFile(server, prefix + "/latest.txt", latest));
     ASSERT_TRUE(WriteSiteFile(server, prefix + "/" + version + "/manifest.json", manifest));
   }
 
-  std::vector<std::string> LogMessages() const {
-    std::vector<std::string> messages;
-    for (const auto& line : SplitLines(ReadFileBytes(LauncherDirectory() + "launcher_log.txt"))) {
-      messages.push_back(line.substr(22));
-    }
-    return messages;
-  }
-
-  TestServer server;
-  ScratchDir dir;
+  const ScratchDir& dir = game;
   LauncherApp app{nullptr};
-  std::string prefix;
-  char previousDir[MAX_PATH + 1] = {};
 };
 
 TEST_F(RemoteManifestTest, FetchesTheVersionNamedOnTheFirstLine) {
@@ -111,7 +91,7 @@ TEST_F(RemoteManifestTest, ManifestCutShortIsFetchedAgain) {
   ControlServer(server, "rule?path=/" + prefix + "/3.0/manifest.json&mode=truncate&bytes=40&times=1");
   ASSERT_TRUE(app.FetchRemoteManifest());
   EXPECT_EQ(app.remoteManifest.files.size(), 1u);
-  EXPECT_EQ(RequestCount(server, "/" + prefix + "/3.0/manifest.json"), 2);
+  EXPECT_EQ(Requests("/3.0/manifest.json"), 2);
 }
 
 }  // namespace

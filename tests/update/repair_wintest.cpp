@@ -6,12 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "core/launcher_app.h"
 #include "core/module_path_win.h"
-#include "support/scratch_dir_win.h"
-#include "support/test_server_win.h"
+#include "support/server_test_win.h"
 #include "ui/ui_text.h"
 #include "update/install_paths.h"
 #include "update/messages.h"
@@ -43,14 +40,7 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 HWND RecordingWindow() {
-  static HWND window = [] {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = RecordingProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "RepairTestWindow";
-    RegisterClassA(&windowClass);
-    return CreateWindowA("RepairTestWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
-  }();
+  static const HWND window = MakeMessageWindow("RepairTestWindow", RecordingProc);
   return window;
 }
 
@@ -69,24 +59,15 @@ std::vector<std::string> Texts(UINT message) {
   return texts;
 }
 
-class RepairTest : public ::testing::Test {
+class RepairTest : public ServerTest {
  protected:
   void SetUp() override {
-    std::string reason;
-    ASSERT_TRUE(GetTestServer(server, reason)) << reason;
-    ControlServer(server, "reset");
-    DeleteFileA((LauncherDirectory() + "launcher_log.txt").c_str());
-    GetCurrentDirectoryA(MAX_PATH, previousDir);
-    SetCurrentDirectoryA(game.path().c_str());
-    static int site = 0;
-    prefix = "rp" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++site);
-    app.updateUrl = "http://127.0.0.1:" + std::to_string(server.httpPort) + "/" + prefix;
+    ServerTest::SetUp();
+    app.updateUrl = SiteUrl();
     app.remoteManifest.version = "2.0";
     seen.clear();
     SelectUiLanguage("es");
   }
-  void TearDown() override { SetCurrentDirectoryA(previousDir); }
-
   // Lists a file in the manifest, puts its content in the store and marks it pending.
   std::string Offer(const std::string& path, const std::string& content) {
     ScratchDir scratch;
@@ -106,25 +87,7 @@ class RepairTest : public ::testing::Test {
     return Sha256File(server.siteDir + prefix + "\\2.0\\patch.zip");
   }
 
-  int Requests(const std::string& path) { return RequestCount(server, "/" + prefix + path); }
-
-  std::vector<std::string> LogMessages() const {
-    std::vector<std::string> messages;
-    for (const auto& line : SplitLines(ReadFileBytes(LauncherDirectory() + "launcher_log.txt"))) {
-      messages.push_back(line.substr(22));
-    }
-    return messages;
-  }
-  bool Logged(const std::string& message) const {
-    const auto messages = LogMessages();
-    return std::find(messages.begin(), messages.end(), message) != messages.end();
-  }
-
-  TestServer server;
-  ScratchDir game;
   LauncherApp app{RecordingWindow()};
-  std::string prefix;
-  char previousDir[MAX_PATH + 1] = {};
 };
 
 TEST_F(RepairTest, StorePlacesEveryPendingFileWithoutThePatch) {

@@ -9,7 +9,9 @@
 #include <cstdlib>
 
 #include "core/launcher_app.h"
+#include "support/launcher_copy_win.h"
 #include "support/scratch_dir_win.h"
+#include "support/server_test_win.h"
 #include "support/test_server_win.h"
 #include "update/messages.h"
 #include "update/sha256_win.h"
@@ -29,23 +31,13 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HWND MakeRecordingWindow() {
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = RecordingProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "SelfUpdateTestWindow";
-  RegisterClassA(&windowClass);
-  return CreateWindowA("SelfUpdateTestWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance,
-                       nullptr);
-}
-
 // The child: one action, its outcome written to result.txt beside it.
 TEST(SelfUpdateChild, Run) {
   const char* action = std::getenv("VANDREL_SELF_UPDATE_ACTION");
   if (action == nullptr) GTEST_SKIP() << "only runs as a child of the SelfUpdate tests";
   std::string result;
   if (std::string(action) == "check") {
-    LauncherApp app(MakeRecordingWindow());
+    LauncherApp app(MakeMessageWindow("SelfUpdateTestWindow", RecordingProc));
     app.updateUrl = std::getenv("VANDREL_SELF_UPDATE_URL");
     DeleteFileA("launcher_log.txt");  // only the check's own lines are of interest
     const bool ready = CheckLauncherUpdate(app);
@@ -76,14 +68,9 @@ class SelfUpdateTest : public ::testing::Test {
 
   // Runs one action in the copy; returns what it wrote to result.txt.
   std::string RunChild(const char* action) {
-    SetEnvironmentVariableA("VANDREL_SELF_UPDATE_ACTION", action);
     SetEnvironmentVariableA("VANDREL_SELF_UPDATE_URL", siteUrl.c_str());
-    HANDLE child = StartProcess(launcher, "--gtest_filter=SelfUpdateChild.*", dir.path());
-    SetEnvironmentVariableA("VANDREL_SELF_UPDATE_ACTION", nullptr);
+    EXPECT_EQ(RunChildTests(launcher, "SelfUpdateChild.*", "VANDREL_SELF_UPDATE_ACTION", action, dir.path()), 0);
     SetEnvironmentVariableA("VANDREL_SELF_UPDATE_URL", nullptr);
-    if (child == nullptr) return "not started";
-    EXPECT_EQ(WaitExitCode(child), 0);
-    CloseHandle(child);
     return ReadFileBytes(dir / "result.txt");
   }
 
@@ -91,11 +78,7 @@ class SelfUpdateTest : public ::testing::Test {
     ASSERT_TRUE(WriteSiteFile(server, prefix + "/launcher/launcher.json", json));
   }
 
-  std::vector<std::string> LogMessages() const {
-    std::vector<std::string> messages;
-    for (const auto& line : SplitLines(ReadFileBytes(dir / "launcher_log.txt"))) messages.push_back(line.substr(22));
-    return messages;
-  }
+  std::vector<std::string> LogMessages() const { return ::LogMessages(dir / "launcher_log.txt"); }
 
   TestServer server;
   ScratchDir dir;
@@ -200,8 +183,14 @@ TEST_F(SelfUpdateTest, InstallSwapsAndStartsTheNewBuild) {
   EXPECT_TRUE(FileExists(dir / "qarlokclient_started.txt")) << "the new build was not started";
   EXPECT_EQ(LogMessages(), std::vector<std::string>{"Launcher nuevo instalado y arrancado"});
 
-  // The next start removes the set-aside build.
-  ASSERT_TRUE(CopyFileA(TestExecutablePath().c_str(), launcher.c_str(), FALSE));
+  // The next start removes the set-aside build. The started stand-in may still be running from
+  // launcher.exe for a moment, and a running executable cannot be overwritten.
+  bool copied = false;
+  for (int i = 0; i < 100 && !copied; ++i) {
+    copied = CopyFileA(TestExecutablePath().c_str(), launcher.c_str(), FALSE) != FALSE;
+    if (!copied) Sleep(100);
+  }
+  ASSERT_TRUE(copied);
   EXPECT_EQ(RunChild("remove"), "removed");
   EXPECT_FALSE(FileExists(launcher + ".viejo"));
   EXPECT_EQ(LogMessages().back(), "Borrado el launcher anterior (" + launcher + ".viejo)");
