@@ -66,7 +66,7 @@ std::optional<LocaleLine> ReadLocaleFile(const std::string& path);
 // (the file is left alone) and when the file cannot be opened or written.
 bool WriteLocaleFile(const std::string& path, int languageIndex);
 
-// The player's choice from the language list: sets currentLanguage (the window state's field), switches
-// the window's texts and writes locale.cfg in the launcher's directory, logging the outcome. The
-// window's language changes even when the file cannot be written. An index outside the table does nothing.
-void ChangeLanguage(int languageIndex, int32_t& currentLanguage);
+// The player's choice from the language list: sets the window state's currentLanguage, switches the
+// window's texts and writes locale.cfg in the launcher's directory, logging the outcome. The window's
+// language changes even when the file cannot be written. An index outside the table does nothing.
+void ChangeLanguage(int languageIndex);

@@ -6,6 +6,7 @@
 #include "core/unique_file.h"
 #include "core/log.h"
 #include "settings/languages.h"
+#include "ui/ui_state.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -34,10 +35,10 @@ bool WriteLocaleFile(const std::string& path, int languageIndex) {
   return std::fclose(file.release()) == 0 && written > 0;
 }
 
-void ChangeLanguage(int languageIndex, int32_t& currentLanguage) {
+void ChangeLanguage(int languageIndex) {
   if (languageIndex < 0 || languageIndex >= kLanguageCount) return;
   const Language& language = LanguageTable[languageIndex];
-  currentLanguage = languageIndex;
+  uiState.currentLanguage = languageIndex;
   SelectUiLanguage(language.code);
   if (WriteLocaleFile("locale.cfg", languageIndex)) {
     Log("Idioma cambiado a %s (codepage %d)", language.code, static_cast<int>(language.codePage));

@@ -5,6 +5,7 @@
 #include "core/module_path_win.h"
 #include "settings/languages.h"
 #include "support/scratch_dir_win.h"
+#include "ui/ui_state.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -16,12 +17,14 @@ class ChangeLanguageTest : public ::testing::Test {
   void SetUp() override {
     GetCurrentDirectoryA(MAX_PATH, previousDirectory_);
     savedUiLanguage_ = currentUiLanguage;
+    savedLanguage_ = uiState.currentLanguage;
     ASSERT_TRUE(SetCurrentDirectoryA(dir_.path().c_str()));
     logSize_ = ReadFileBytes(LogPath()).size();
   }
   void TearDown() override {
     SetCurrentDirectoryA(previousDirectory_);
     currentUiLanguage = savedUiLanguage_;
+    uiState.currentLanguage = savedLanguage_;
   }
   static std::string LogPath() { return LauncherDirectory() + "launcher_log.txt"; }
   std::string NewLogText() const {
@@ -33,40 +36,41 @@ class ChangeLanguageTest : public ::testing::Test {
   ScratchDir dir_;
   char previousDirectory_[MAX_PATH + 1] = {};
   int savedUiLanguage_ = 0;
+  int32_t savedLanguage_ = -1;
   size_t logSize_ = 0;
 };
 
 TEST_F(ChangeLanguageTest, WritesLocaleFileAndSwitchesTheWindow) {
-  int32_t current = -1;
-  ChangeLanguage(2, current);
-  EXPECT_EQ(current, 2);
+  uiState.currentLanguage = -1;
+  ChangeLanguage(2);
+  EXPECT_EQ(uiState.currentLanguage, 2);
   EXPECT_EQ(UiCode(), "de");
   EXPECT_EQ(ReadFileBytes(dir_ / "locale.cfg"), "10002 1252 de\r\n");
   EXPECT_NE(NewLogText().find("] Idioma cambiado a de (codepage 1252)\r\n"), std::string::npos);
 
   // The client's own number survives; the code page follows the language.
   ASSERT_TRUE(WriteFileBytes(dir_ / "locale.cfg", "10022 1250 pl\r\n"));
-  ChangeLanguage(14, current);
-  EXPECT_EQ(current, 14);
+  ChangeLanguage(14);
+  EXPECT_EQ(uiState.currentLanguage, 14);
   EXPECT_EQ(UiCode(), "ru");
   EXPECT_EQ(ReadFileBytes(dir_ / "locale.cfg"), "10022 1251 ru\r\n");
 }
 
 TEST_F(ChangeLanguageTest, UnwritableFileStillSwitchesTheWindow) {
   ASSERT_TRUE(CreateDirectoryA((dir_ / "locale.cfg").c_str(), nullptr));
-  int32_t current = 4;
-  ChangeLanguage(5, current);
-  EXPECT_EQ(current, 5);
+  uiState.currentLanguage = 4;
+  ChangeLanguage(5);
+  EXPECT_EQ(uiState.currentLanguage, 5);
   EXPECT_EQ(UiCode(), "fr");
   EXPECT_NE(NewLogText().find("] No se ha podido escribir locale.cfg (error "), std::string::npos);
 }
 
 TEST_F(ChangeLanguageTest, IndexOutsideTheTableDoesNothing) {
-  int32_t current = 3;
+  uiState.currentLanguage = 3;
   currentUiLanguage = 0;
-  ChangeLanguage(16, current);
-  ChangeLanguage(-1, current);
-  EXPECT_EQ(current, 3);
+  ChangeLanguage(16);
+  ChangeLanguage(-1);
+  EXPECT_EQ(uiState.currentLanguage, 3);
   EXPECT_EQ(currentUiLanguage, 0);
   EXPECT_FALSE(FileExists(dir_ / "locale.cfg"));
   EXPECT_EQ(NewLogText(), "");
