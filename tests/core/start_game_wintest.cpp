@@ -65,12 +65,12 @@ HWND ShowWatchedWindow() {
 // the UI language code, how many times to press Play, and whether there is a window. The outcome
 // goes to a file beside the copy for the parent to check.
 TEST(StartGameChild, Run) {
-  const char* spec = std::getenv(kChildVariable);
-  if (spec == nullptr) GTEST_SKIP() << "only runs as a child of StartGameTest";
+  const char* childCase = std::getenv(kChildVariable);
+  if (childCase == nullptr) GTEST_SKIP() << "only runs as a child of StartGameTest";
   char code[8] = {};
   int times = 0;
   int withWindow = 0;
-  ASSERT_EQ(std::sscanf(spec, "%7s %d %d", code, &times, &withWindow), 3);
+  ASSERT_EQ(std::sscanf(childCase, "%7s %d %d", code, &times, &withWindow), 3);
   SelectUiLanguage(code);
   if (withWindow) {
     mainWindow = ShowWatchedWindow();
@@ -160,8 +160,8 @@ TEST(StartGameTest, OutcomesInTheWindowTheLogAndTheClient) {
       }
     }
 
-    const std::string spec = std::string(c.uiCode) + " " + std::to_string(c.presses) + " " + (c.window ? "1" : "0");
-    ASSERT_EQ(RunChildTests(exe, "StartGameChild.*", kChildVariable, spec,
+    const std::string childCase = std::string(c.uiCode) + " " + std::to_string(c.presses) + " " + (c.window ? "1" : "0");
+    ASSERT_EQ(RunChildTests(exe, "StartGameChild.*", kChildVariable, childCase,
                             c.otherCurrentDirectory ? elsewhere.path() : dir.path()),
               0);
     std::map<std::string, std::string> result = ReadResult(dir / kResultFile);
