@@ -1,7 +1,6 @@
 #include "settings/client_settings_win.h"
 
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 #include "core/unique_file.h"
@@ -9,7 +8,6 @@
 #include "settings/client_settings.h"
 
 namespace {
-
 
 // Text mode and a fixed buffer, as the client reads the file: CR LF arrives as LF, and a line longer
 // than the buffer arrives in pieces.

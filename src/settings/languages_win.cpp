@@ -1,16 +1,14 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <memory>
 
-#include "core/unique_file.h"
 #include "core/log.h"
+#include "core/unique_file.h"
 #include "settings/languages.h"
 #include "ui/ui_state.h"
 #include "ui/ui_text.h"
 
 namespace {
-
 
 // Empty when the file cannot be opened or holds nothing.
 std::string ReadFirstLine(const std::string& path) {

@@ -5,11 +5,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
-#include "core/unique_file.h"
 #include "core/console_line.h"
 #include "core/launcher_app.h"
 #include "core/log.h"
+#include "core/unique_file.h"
 #include "core/unique_handle_win.h"
 #include "update/messages_win.h"
 
