@@ -12,7 +12,7 @@
 #include <string>
 
 #include "core/launcher_app.h"
-#include "core/unique_file.h"
+#include "core/text_file.h"
 #include "update/repair_win.h"
 #include "update/sha256_win.h"
 
@@ -22,13 +22,10 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Read as the launcher reads the manifest, in text mode.
 std::string ReadAll(const char* path) {
   std::string text;
-  UniqueFile file(std::fopen(path, "rb"));
-  if (!file) return text;
-  char buffer[1 << 16];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, n);
+  ReadTextFile(path, text);
   return text;
 }
 

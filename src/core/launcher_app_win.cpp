@@ -9,23 +9,8 @@
 #include "core/module_path_win.h"
 #include "core/paths.h"
 #include "core/settings_ini.h"
+#include "core/text_file.h"
 #include "core/unique_file.h"
-
-namespace {
-
-
-// Reads one line of any length, without its line feed; false at the end of the file.
-bool ReadLine(FILE* file, std::string& line) {
-  line.clear();
-  int c;
-  while ((c = std::fgetc(file)) != EOF) {
-    if (c == '\n') return true;
-    line += static_cast<char>(c);
-  }
-  return !line.empty();
-}
-
-}  // namespace
 
 LauncherApp::LauncherApp(HWND window) : reportWindow(window) { LoadSettingsFile(); }
 
@@ -47,11 +32,8 @@ void LauncherApp::LoadSettingsFile() {
 }
 
 void LauncherApp::LoadLocalVersion() {
-  UniqueFile file(std::fopen("version.txt", "r"));
-  if (!file) return;
   std::string line;
-  ReadLine(file.get(), line);
-  localVersion = line;
+  if (ReadFirstLine("version.txt", line)) localVersion = line;
 }
 
 void LauncherApp::SaveLocalVersion(const std::string& version) {

@@ -4,34 +4,9 @@
 #include "core/console_line.h"
 #include "core/launcher_app.h"
 #include "core/log.h"
-#include "core/unique_file.h"
+#include "core/text_file.h"
 #include "update/manifest.h"
 #include "update/verification_cache_win.h"
-
-namespace {
-
-// The whole file as read in text mode (CR LF becomes LF); false when it cannot be opened.
-bool ReadTextFile(const char* path, std::string& text) {
-  UniqueFile file(std::fopen(path, "r"));
-  if (!file) return false;
-  text.clear();
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, n);
-  return true;
-}
-
-// First line only (up to its line feed): latest.txt may carry anything after it.
-bool ReadFirstLine(const char* path, std::string& line) {
-  UniqueFile file(std::fopen(path, "r"));
-  if (!file) return false;
-  line.clear();
-  int c;
-  while ((c = std::fgetc(file.get())) != EOF && c != '\n') line += static_cast<char>(c);
-  return true;
-}
-
-}  // namespace
 
 bool LauncherApp::FetchRemoteManifest() {
   if (!DownloadFile(updateUrl + "/latest.txt", "latest_remote.txt")) {

@@ -6,7 +6,7 @@
 #include "core/launcher_app.h"
 #include "core/log.h"
 #include "core/module_path_win.h"
-#include "core/unique_file.h"
+#include "core/text_file.h"
 #include "ui/ui_text.h"
 #include "update/messages_win.h"
 #include "update/sha256_win.h"
@@ -16,16 +16,6 @@ namespace {
 constexpr char kDescriptionFile[] = "launcher_remote.json";
 constexpr int kDeleteAttempts = 15;
 constexpr DWORD kDeleteWaitMs = 200;
-
-std::string ReadWholeFile(const char* path) {
-  std::string text;
-  UniqueFile file(std::fopen(path, "r"));
-  if (!file) return text;
-  char buffer[8192];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, n);
-  return text;
-}
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -47,7 +37,8 @@ bool CheckLauncherUpdate(LauncherApp& app) {
     Log("Sin launcher.json en el servidor; se sigue con el launcher actual");
     return false;
   }
-  const std::string text = ReadWholeFile(kDescriptionFile);
+  std::string text;
+  ReadTextFile(kDescriptionFile, text);
   DeleteFileA(kDescriptionFile);
   if (!ParseLauncherInfo(app, text)) {
     Log("launcher.json sin hash valido; se ignora");

@@ -5,18 +5,15 @@
 #include <cstdio>
 #include <string>
 
+#include "core/text_file.h"
+
 // Text mode ("t") on purpose: lines are CR LF on disk and LF in memory, as the format expects.
 
 CacheFileLoad LoadVerificationCacheFile(const char* path, VerificationCache& cache, int64_t& verifiedAt) {
   cache.clear();
   verifiedAt = 0;
-  FILE* file = std::fopen(path, "rt");
-  if (!file) return CacheFileLoad::Missing;
   std::string text;
-  char buffer[64 * 1024];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0) text.append(buffer, got);
-  std::fclose(file);
+  if (!ReadTextFile(path, text)) return CacheFileLoad::Missing;
   return ParseVerificationCache(text, cache, verifiedAt) ? CacheFileLoad::Loaded : CacheFileLoad::Foreign;
 }
 
