@@ -3,3 +3,4 @@
 HINSTANCE instanceHandle = nullptr;
 HWND mainWindow = nullptr;
 LauncherApp* app = nullptr;
+double uiScale = 1.0;

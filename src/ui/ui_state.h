@@ -65,9 +65,17 @@ enum ControlId : int32_t {
   CTRL_CURSOR_YES = 21,
   CTRL_CANCEL = 22,
   CTRL_SAVE = 23,
-  CTRL_RESOLUTION_ROW = 100,  // + row index in displayModes
-  CTRL_LANGUAGE_ROW = 200,    // + LanguageTable index
+  CTRL_LANGUAGE_ROW = 200,     // + LanguageTable index (16 rows)
+  // + row index in displayModes. Far above the language rows: an adapter may report any number of
+  // modes, and a resolution row must never be read as a language.
+  CTRL_RESOLUTION_ROW = 1000,
 };
+
+constexpr int32_t kLanguageRowCount = 16;
+
+inline bool IsLanguageRow(int32_t id) { return id >= CTRL_LANGUAGE_ROW && id < CTRL_LANGUAGE_ROW + kLanguageRowCount; }
+inline bool IsResolutionRow(int32_t id) { return id >= CTRL_RESOLUTION_ROW; }
+inline bool IsListRow(int32_t id) { return IsLanguageRow(id) || IsResolutionRow(id); }
 
 // A clickable rectangle of the last paint, in client pixels.
 struct HitRegion {
