@@ -4,7 +4,7 @@ HOST_DIR   := $(BUILD)/host
 WIN_DIR    := $(BUILD)/win
 JOBS       ?= 2
 
-.PHONY: all bootstrap host win build test test-host test-win demo bench clean
+.PHONY: all bootstrap host win build test test-host test-win demo bench art clean
 
 all: build
 
@@ -29,6 +29,10 @@ demo: build
 
 bench: build
 	@scripts/bench
+
+# Renders the art into src/resources/ (committed; the build only embeds it) and previews into build/art/.
+art: bootstrap
+	@/usr/bin/python3 tools/art/render.py --preview $(BUILD)/art
 
 clean:
 	rm -rf $(BUILD)

@@ -28,7 +28,10 @@ add_dependencies(vandrel build_stamp)
 
 add_executable(launcher WIN32 src/core/main_win.cpp src/resources/launcher.rc)
 target_link_libraries(launcher PRIVATE vandrel)
-set_source_files_properties(src/resources/launcher.rc PROPERTIES OBJECT_DEPENDS ${STAMP_HEADER})
+# The resource script embeds the rendered art; a new picture must rebuild it.
+set(ART_FILES background.jpg logo.png flags.png launcher.ico)
+list(TRANSFORM ART_FILES PREPEND ${CMAKE_SOURCE_DIR}/src/resources/)
+set_source_files_properties(src/resources/launcher.rc PROPERTIES OBJECT_DEPENDS "${STAMP_HEADER};${ART_FILES}")
 target_include_directories(launcher PRIVATE ${CMAKE_BINARY_DIR}/generated)
 
 # Tests of the portable logic also run here: the Windows runtime differs (regex stack, wchar_t, CRT).
