@@ -8,8 +8,8 @@ import numpy as np
 from common import catmull_rom, hex_rgb, polygon
 
 # Spine from the head (facing the moon) back to the tail tip, in background pixels.
-SPINE = [(1128, 300), (1058, 248), (982, 236), (922, 276), (876, 338), (812, 370), (742, 344), (698, 282),
-         (640, 244), (580, 262), (552, 326), (580, 396), (646, 438), (716, 466), (764, 514), (786, 566)]
+SPINE = [(1128, 300), (1058, 248), (982, 236), (922, 276), (876, 338), (812, 370), (742, 344), (704, 280),
+         (662, 246), (614, 262), (592, 324), (614, 392), (668, 436), (726, 466), (768, 514), (786, 566)]
 DORSAL, BODY, SHADOW = hex_rgb("#9cc4ba"), hex_rgb("#2f5a58"), hex_rgb("#0d1d24")
 BELLY, BELLY_DARK = hex_rgb("#b59a5a"), hex_rgb("#4d3d1c")
 SPINE_COLOUR, HORN, WHISKER = hex_rgb("#152a30"), hex_rgb("#e0cf9c"), hex_rgb("#d8c27a")
@@ -74,12 +74,13 @@ def body(ctx, pts, forward, dorsal, t, w):
         polygon(ctx, quad)
         ctx.set_source(grad)
         ctx.fill()
-        if i % 5 == 0:  # belly plates
+    for i in range(n - 2, -1, -1):  # plates and scales over the finished body
+        if i % 4 == 0:  # belly plates
             p0, p1 = pts[i] - dorsal[i] * w[i] * 0.12, pts[i] - dorsal[i] * w[i] * 0.48
             ctx.move_to(*p0)
             ctx.line_to(*p1)
-            ctx.set_source_rgba(0.1, 0.07, 0.02, 0.55)
-            ctx.set_line_width(1.2)
+            ctx.set_source_rgba(0.16, 0.11, 0.03, 0.75)
+            ctx.set_line_width(1.5)
             ctx.stroke()
         if i % 4 == 0 and t[i] < 0.97:  # rows of scales, staggered
             for row, v in enumerate((0.34, 0.14, -0.06)):
@@ -117,30 +118,25 @@ def spines(ctx, pts, forward, dorsal, t, w):
 
 
 def leg(ctx, pts, forward, dorsal, w, i, reach, lift):
-    """One leg: shoulder on the body, an elbow tufted with mane, a foot of three ivory claws."""
+    """One leg: shoulder on the body, an elbow tufted with mane, a foot of four ivory talons."""
     f, d = forward[i], dorsal[i]
     shoulder = pts[i] - d * w[i] * 0.2
     elbow = shoulder - d * reach * 0.7 - f * reach * 0.55
     foot = elbow + f * reach * 0.75 - d * reach * lift
-    ctx.set_line_cap(cairo.LINE_CAP_ROUND)
-    for a, b, lw in ((shoulder, elbow, w[i] * 0.42), (elbow, foot, w[i] * 0.3)):
-        grad = cairo.LinearGradient(*(a + d * lw), *(a - d * lw))
-        grad.add_color_stop_rgb(0, *DORSAL)
-        grad.add_color_stop_rgb(0.35, *BODY)
-        grad.add_color_stop_rgb(1, *SHADOW)
-        ctx.set_source(grad)
-        ctx.set_line_width(lw)
-        ctx.move_to(*a)
-        ctx.line_to(*b)
-        ctx.stroke()
-    ctx.set_source_rgb(*SPINE_COLOUR)
-    for k in range(3):
-        wisp(ctx, elbow, -f * 0.8 - d * 0.3 * (k - 1), 26 - k * 4, 7, 0.35)
+    ctx.set_source_rgb(*BODY)
+    for k in range(3):  # tufts of mane at the elbow
+        wisp(ctx, elbow, -f * 0.8 - d * 0.3 * (k - 1), 30 - k * 4, 8, 0.35)
         ctx.fill()
-    for k in range(3):
-        ang = math.atan2(f[1], f[0]) + (k - 1) * 0.55
-        direction = np.array([math.cos(ang), math.sin(ang)])
-        wisp(ctx, foot, direction, 16, 4.0, -0.5)
+    limb = [shoulder, (shoulder + elbow) / 2 - f * 4, elbow, (elbow + foot) / 2, foot]
+    tapered(ctx, limb, w[i] * 0.55, w[i] * 0.2)
+    ctx.set_source_rgb(*[c * 0.8 for c in BODY])
+    ctx.fill_preserve()
+    ctx.set_source_rgba(*DORSAL, 0.6)
+    ctx.set_line_width(1.2)
+    ctx.stroke()
+    for k in range(4):  # splayed talons
+        ang = math.atan2(f[1], f[0]) + (k - 1.5) * 0.45
+        wisp(ctx, foot, (math.cos(ang), math.sin(ang)), 20, 4.5, -0.6)
         ctx.set_source_rgb(*HORN)
         ctx.fill()
 
