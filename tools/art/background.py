@@ -1,7 +1,6 @@
 """The window background, 1920 x 1080: a moonlit night. A full moon rises behind a hill where three travellers
 stand, a long jade dragon winds across the sky towards it and a blossoming branch reaches in from the right.
 The left edge (logo) and the bottom (status text, progress bar, main button) are kept quiet."""
-import math
 
 import numpy as np
 from PIL import Image
