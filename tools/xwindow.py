@@ -64,7 +64,7 @@ class LauncherWindow:
         self.shots.mkdir(parents=True, exist_ok=True)
         path = self.shots / f"{name}.png"
         x, y = self.origin()
-        _run("import", "-window", "root", "-crop", f"960x540+{x}+{y}", str(path))
+        _run("import", "-window", "root", "-crop", f"960x540+{x}+{y}", "+repage", str(path))
         return path
 
     def wait(self, timeout: float = 60) -> int:

@@ -84,6 +84,7 @@ void PaintWindow(HDC dc, int clientWidth, int clientHeight) {
                           TXT_BRIGHTNESS, TXT_SHADOWS, TXT_DRAW_DISTANCE, TXT_SOFTWARE_CURSOR};
     for (int row = 0; row < 8; ++row) Text(dc, 216, 95.0f + 41 * row, UiText(labels[row]));
     Text(dc, 216, 40, UiText(TXT_SETTINGS_TITLE));
+    Text(dc, 400, 136, UiText(s.editedSettings.windowed ? TXT_WINDOWED : TXT_FULLSCREEN));
     Text(dc, 530, 466, UiText(TXT_CANCEL));
     Text(dc, 640, 466, UiText(TXT_SAVE));
   }

@@ -20,6 +20,9 @@
 namespace {
 
 constexpr wchar_t kClassName[] = L"VandrelLauncher";
+// The system cursors by number: without UNICODE the IDC_ names are narrow.
+const LPCWSTR kArrow = MAKEINTRESOURCEW(32512);
+const LPCWSTR kHand = MAKEINTRESOURCEW(32649);
 constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;  // 0x820A0000
 
 // Signed: a monitor left of or above the primary one gives negative coordinates.
@@ -98,7 +101,7 @@ LRESULT OnPaint(HWND window) {
 LRESULT OnSetCursor(HWND window, WPARAM wParam, LPARAM lParam) {
   if (LOWORD(lParam) != HTCLIENT) return DefWindowProcW(window, WM_SETCURSOR, wParam, lParam);
   const POINT cursor = CursorInClient(window);
-  SetCursor(LoadCursorW(nullptr, ShowsHand(uiState, cursor.x, cursor.y) ? IDC_HAND : IDC_ARROW));
+  SetCursor(LoadCursorW(nullptr, ShowsHand(uiState, cursor.x, cursor.y) ? kHand : kArrow));
   return TRUE;
 }
 
@@ -198,7 +201,7 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
   windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(101));
   windowClass.hIconSm =
       static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(101), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hCursor = LoadCursorW(nullptr, kArrow);
   windowClass.lpszClassName = kClassName;  // no background brush: every pixel is painted
   return RegisterClassExW(&windowClass) != 0;
 }

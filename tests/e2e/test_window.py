@@ -74,7 +74,7 @@ def test_update_then_play_with_players_online(site, tmp_path):
         "the first status request must follow launcher.json at once, not the 60 s timer"
     w.click(*MAIN_BUTTON)
     assert w.wait() == 0
-    assert len(game.client_starts()) == 1
+    wait_for(lambda: len(game.client_starts()) == 1, what="the client started by the window")
     assert (game.path / "version.txt").read_bytes() == b"2.0.0"
     assert game.run("/verificar").returncode == 0 and pending_after_check(game) == 0
 
@@ -107,7 +107,7 @@ def test_settings_panel_offline_then_play_without_checking(tmp_path):
 
     before = cfg.read_bytes()
     w.click(*SETTINGS)
-    w.click(560, 143)                  # windowed, then cancel
+    w.click(468, 143)                  # windowed, then cancel
     w.click(562, 474)
     assert cfg.read_bytes() == before, "cancel must not write"
 
@@ -124,7 +124,7 @@ def test_settings_panel_offline_then_play_without_checking(tmp_path):
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         wait_for(lambda: game.client_starts(), what="the stand-in client")
-        w.click(560, 143)              # windowed, saved while the game runs
+        w.click(468, 143)              # windowed, saved while the game runs
         w.click(682, 474)
         wait_for(lambda: logged(game, "AVISO: el juego esta abierto; al cerrarlo pisara qarlok.cfg"), what="warning")
         assert "WINDOWED\t\t\t\t1" in cfg.read_text().splitlines()
@@ -151,7 +151,7 @@ def test_settings_panel_offline_then_play_without_checking(tmp_path):
     w.click(*PLAY_UNCHECKED)
     assert w.wait() == 0
     assert logged(game, "Jugar sin comprobar (no habia conexion con el servidor de actualizaciones)")
-    assert len(game.client_starts()) == 2
+    wait_for(lambda: len(game.client_starts()) == 2, what="the client started by the window")
 
 
 def test_self_update_restarts_into_the_new_build(site, tmp_path):

@@ -19,9 +19,12 @@ namespace {
 
 class MainWindow : public ::testing::Test {
  protected:
-  void SetUp() override {
+  static void SetUpTestSuite() {
     Gdiplus::GdiplusStartupInput input;
-    ASSERT_EQ(Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr), Gdiplus::Ok);
+    Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr);
+  }
+  static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(gdiplus_); }
+  void SetUp() override {
     static const bool registered = RegisterMainWindowClass(GetModuleHandleW(nullptr));
     ASSERT_TRUE(registered);
     uiState = UiState();
@@ -37,7 +40,6 @@ class MainWindow : public ::testing::Test {
     MSG message;  // the window's quit message must not reach later tests
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {}
     uiState = UiState();
-    Gdiplus::GdiplusShutdown(gdiplus_);
   }
 
   // Runs the body on a thread of its own while this thread handles the window's messages.
@@ -58,7 +60,7 @@ class MainWindow : public ::testing::Test {
     CloseHandle(thread);
   }
 
-  ULONG_PTR gdiplus_ = 0;
+  static inline ULONG_PTR gdiplus_ = 0;
 };
 
 TEST_F(MainWindow, KeepsItsOwnCopyOfWorkerTexts) {
