@@ -16,12 +16,12 @@ UiState Screen(UiPhase phase, bool panel, int32_t openList = CTRL_NONE) {
   s.phase = phase;
   s.settingsOpen = panel;
   s.openList = openList;
-  if (!panel) s.hitRegions.push_back({CTRL_MAIN_BUTTON, 680, 448, 240, 58});
   if (panel) {
-    s.hitRegions.push_back({CTRL_PANEL_BODY, 180, 18, 600, 504});
-    s.hitRegions.push_back({CTRL_SLIDER_MUSIC, 374, 170, 288, 29});
-    s.hitRegions.push_back({CTRL_SLIDER_EFFECTS_VOICES, 374, 211, 288, 29});
-    s.hitRegions.push_back({CTRL_SLIDER_BRIGHTNESS, 374, 252, 288, 29});
+    s.hitRegions = {{CTRL_PANEL_BODY, 180, 18, 600, 504},
+                    {CTRL_SLIDER_MUSIC, 374, 170, 288, 29},
+                    {CTRL_SLIDER_EFFECTS_VOICES, 374, 211, 288, 29}};
+  } else {
+    s.hitRegions = {{CTRL_MAIN_BUTTON, 680, 448, 240, 58}};
   }
   s.hitRegions.push_back({CTRL_LANGUAGE, 676, 40, 62, 30});
   for (int r = 0; openList == CTRL_LANGUAGE && r < 7; ++r) {
@@ -32,8 +32,8 @@ UiState Screen(UiPhase phase, bool panel, int32_t openList = CTRL_NONE) {
 
 const wchar_t* Spanish(int key) { return UiTextIn(0, key); }
 
-// Every move of the phase machine, with what the window is asked to do and the first status line
-// (Spanish) or L"=" for unchanged.
+// Every move of the phase machine, with what the window is asked to do, the first status line
+// (Spanish; null: unchanged) and the progress.
 TEST(PhaseMachine, EveryTransition) {
   enum Event { CheckNeeded, CheckUpToDate, Failed, Install, InstallFailed, UpdateDone, Main, Unchecked, Enter };
   struct Row {
@@ -88,27 +88,12 @@ TEST(PhaseMachine, EveryTransition) {
       case Unchecked: fx = DispatchClick(s, CTRL_PLAY_WITHOUT_CHECKING); break;
       case Enter: fx = OnKeyDown(s, kKeyEnter); break;
     }
-    const std::string what = "from phase " + std::to_string(static_cast<int>(row.from)) + ", event " +
-                             std::to_string(row.event);
+    const std::string what = "phase " + std::to_string(static_cast<int>(row.from)) + " event " + std::to_string(row.event);
     EXPECT_EQ(s.phase, row.to) << what;
     EXPECT_EQ(fx.flags, row.effects) << what;
     EXPECT_EQ(s.statusText, row.status ? row.status : L"before") << what;
     EXPECT_EQ(s.progressPercent, row.progress) << what;
   }
-}
-
-TEST(PhaseMachine, SecondLinesAndVersion) {
-  UiState s;
-  BeginRestart(s);
-  EXPECT_EQ(s.detailText, L"Se abrir\u00E1 solo en un momento");
-  RestartFailed(s);
-  EXPECT_EQ(s.detailText, L"Se sigue con el actual");
-  const std::wstring version = L"2.0.0";
-  OnCheckResult(s, true, &version);
-  EXPECT_EQ(s.detailText, Spanish(TXT_PRESS_UPDATE));
-  OnUpdateDone(s, &version);
-  EXPECT_EQ(s.detailText, Spanish(TXT_READY_TO_PLAY));
-  EXPECT_EQ(s.localVersionText, L"2.0.0") << "the version line must show the installed version";
 }
 
 TEST(PhaseMachine, FirstFailureReasonStays) {
@@ -119,6 +104,12 @@ TEST(PhaseMachine, FirstFailureReasonStays) {
   OnFailed(s, &empty);
   EXPECT_EQ(s.detailText, L"no se pudo conectar");
   EXPECT_EQ(s.phase, UiPhase::CheckFailed);
+  const std::wstring version = L"2.0.0";
+  OnCheckResult(s, true, &version);
+  EXPECT_EQ(s.detailText, Spanish(TXT_PRESS_UPDATE));
+  OnUpdateDone(s, &version);
+  EXPECT_EQ(s.detailText, Spanish(TXT_READY_TO_PLAY));
+  EXPECT_EQ(s.localVersionText, L"2.0.0") << "the version line must show the installed version";
 }
 
 // A worker thread that cannot be created: a click puts the window back as it was, any other
@@ -126,12 +117,11 @@ TEST(PhaseMachine, FirstFailureReasonStays) {
 TEST(PhaseMachine, WorkerThatCannotStartLeavesTheWindowUsable) {
   UiState s;
   s.phase = UiPhase::UpdateAvailable;
-  s.detailText = L"pulsa";
   const StatusSnapshot before = TakeStatus(s);
   DispatchClick(s, CTRL_MAIN_BUTTON);
   WorkerNotStarted(s, &before);
   EXPECT_EQ(s.phase, UiPhase::UpdateAvailable);
-  EXPECT_EQ(s.detailText, L"pulsa");
+  EXPECT_EQ(s.statusText, L"");
   WorkerNotStarted(s, nullptr);
   EXPECT_EQ(s.phase, UiPhase::CheckFailed);
   EXPECT_TRUE(MainButtonFor(s.phase).enabled);
@@ -164,8 +154,9 @@ TEST(StatusPolling, LinksStartPollingOnlyWithAWebSite) {
   EXPECT_TRUE(IsOpenableLink(L"https://discord.gg/x") && IsOpenableLink(L"http://vandrel.example"));
 }
 
-// Mouse and key sequences, each from a fresh screen. Steps: d/u press and release at (x, y), m move,
-// w wheel with delta x, k key x.
+// Mouse and key sequences, each from a fresh screen with voices at 1. Steps: d/u press and release
+// at (x, y), m move, w wheel with delta x, k key x. Expected: START_UPDATE count, language row picked,
+// open list, list scroll, panel open, music, voices.
 TEST(InputSequences, EdgeCases) {
   struct Step {
     char kind;
@@ -175,78 +166,64 @@ TEST(InputSequences, EdgeCases) {
     const char* what;
     UiPhase phase;
     bool panel;
-    int32_t openList;
-    int32_t listScroll;
+    int32_t list, scroll;
     std::vector<Step> steps;
-    int updates;         // FX_START_UPDATE asked for
-    int language;        // last FX_CHANGE_LANGUAGE, -1 none
-    int32_t openAfter;   // openList at the end
-    int32_t scrollAfter;
+    int updates, language;
+    int32_t listAfter, scrollAfter;
     bool panelAfter;
     float music;
     int voices;
   };
+  const auto U = UiPhase::UpdateAvailable, R = UiPhase::Ready;
+  const int32_t L = CTRL_LANGUAGE;
   const float m = 0.3f;  // untouched music volume
   const Row rows[] = {
-      {"press on the main button, release outside", UiPhase::UpdateAvailable, false, -1, 0,
-       {{'d', 700, 470}, {'u', 100, 100}}, 0, -1, -1, 0, false, m, 1},
-      {"press outside, release on the main button", UiPhase::UpdateAvailable, false, -1, 0,
-       {{'d', 100, 100}, {'u', 700, 470}}, 0, -1, -1, 0, false, m, 1},
-      {"double click acts once", UiPhase::UpdateAvailable, false, -1, 0,
-       {{'d', 700, 470}, {'u', 700, 470}, {'u', 700, 470}}, 1, -1, -1, 0, false, m, 1},
-      {"list open, press on the panel body only closes it", UiPhase::Ready, true, CTRL_LANGUAGE, 0,
-       {{'d', 300, 300}, {'u', 300, 300}}, 0, -1, -1, 0, true, m, 1},
-      {"list open, press on the main button only closes it", UiPhase::UpdateAvailable, false, CTRL_LANGUAGE, 0,
-       {{'d', 700, 470}, {'u', 700, 470}}, 0, -1, -1, 0, false, m, 1},
-      {"row of the language list picks on release", UiPhase::Ready, true, CTRL_LANGUAGE, 1,
-       {{'d', 600, 130}, {'u', 600, 130}}, 0, 202, -1, 1, true, m, 1},
-      {"wheel stops at the first row", UiPhase::Ready, true, CTRL_LANGUAGE, 0, {{'w', 120, 0}}, 0, -1,
-       CTRL_LANGUAGE, 0, true, m, 1},
-      {"wheel stops at row 9 of 16 languages", UiPhase::Ready, true, CTRL_LANGUAGE, 9,
-       {{'w', -120, 0}, {'w', -360, 0}}, 0, -1, CTRL_LANGUAGE, 9, true, m, 1},
-      {"wheel down one row whatever the distance", UiPhase::Ready, true, CTRL_LANGUAGE, 2, {{'w', -600, 0}}, 0,
-       -1, CTRL_LANGUAGE, 3, true, m, 1},
-      {"5 display modes do not scroll", UiPhase::Ready, true, CTRL_RESOLUTION, 0, {{'w', -120, 0}}, 0, -1,
-       CTRL_RESOLUTION, 0, true, m, 1},
-      {"wheel without a list does nothing", UiPhase::Ready, true, -1, 4, {{'w', -120, 0}}, 0, -1, -1, 4, true, m, 1},
-      {"effects slider at mid-track snaps to 3", UiPhase::Ready, true, -1, 0, {{'d', 518, 225}, {'u', 518, 225}},
-       0, -1, -1, 0, true, m, 3},
-      {"effects slider dragged past the right end", UiPhase::Ready, true, -1, 0,
-       {{'d', 400, 225}, {'m', 900, 600}, {'u', 950, 600}}, 0, -1, -1, 0, true, m, 5},
-      {"music dragged past the left end, then to 55 %", UiPhase::Ready, true, -1, 0,
-       {{'d', 500, 180}, {'m', 10, 180}, {'u', 10, 180}, {'d', 382, 180}, {'m', 531, 180}, {'u', 531, 180}}, 0, -1,
-       -1, 0, true, 149.0f / 272, 1},
-      {"double click on a slider moves it on the first press only", UiPhase::Ready, true, -1, 0,
-       {{'d', 382, 225}, {'u', 382, 225}, {'u', 654, 225}}, 0, -1, -1, 0, true, m, 0},
-      {"Escape closes the list first", UiPhase::Ready, true, CTRL_LANGUAGE, 0, {{'k', kKeyEscape, 0}}, 0, -1, -1,
-       0, true, m, 1},
-      {"a second Escape closes the panel", UiPhase::Ready, true, CTRL_LANGUAGE, 0,
-       {{'k', kKeyEscape, 0}, {'k', kKeyEscape, 0}}, 0, -1, -1, 0, false, m, 1},
-      {"Enter over the panel does not press the main button", UiPhase::UpdateAvailable, true, -1, 0,
-       {{'k', kKeyEnter, 0}}, 0, -1, -1, 0, true, m, 1},
+      {"press on main, release outside", U, false, -1, 0, {{'d', 700, 470}, {'u', 100, 100}}, 0, -1, -1, 0, 0, m, 1},
+      {"press outside, release on main", U, false, -1, 0, {{'d', 100, 100}, {'u', 700, 470}}, 0, -1, -1, 0, 0, m, 1},
+      {"double click acts once", U, false, -1, 0, {{'d', 700, 470}, {'u', 700, 470}, {'u', 700, 470}}, 1, -1, -1, 0, 0,
+       m, 1},
+      {"list open: press on main only closes it", U, false, L, 0, {{'d', 700, 470}, {'u', 700, 470}}, 0, -1, -1, 0, 0,
+       m, 1},
+      {"list open: press on the body only closes it", R, true, L, 0, {{'d', 300, 300}, {'u', 300, 300}}, 0, -1, -1, 0,
+       1, m, 1},
+      {"a row picks on release", R, true, L, 1, {{'d', 600, 130}, {'u', 600, 130}}, 0, 202, -1, 1, 1, m, 1},
+      {"wheel stops at row 0", R, true, L, 0, {{'w', 120, 0}}, 0, -1, L, 0, 1, m, 1},
+      {"wheel stops at row 9 of 16", R, true, L, 9, {{'w', -120, 0}, {'w', -360, 0}}, 0, -1, L, 9, 1, m, 1},
+      {"one row per wheel message", R, true, L, 2, {{'w', -600, 0}}, 0, -1, L, 3, 1, m, 1},
+      {"5 display modes do not scroll", R, true, CTRL_RESOLUTION, 0, {{'w', -120, 0}}, 0, -1, CTRL_RESOLUTION, 0, 1, m,
+       1},
+      {"effects at mid-track snap to 3", R, true, -1, 0, {{'d', 518, 225}, {'u', 518, 225}}, 0, -1, -1, 0, 1, m, 3},
+      {"effects past the right end", R, true, -1, 0, {{'d', 400, 225}, {'m', 900, 600}, {'u', 950, 600}}, 0, -1, -1, 0,
+       1, m, 5},
+      {"music past the left end, then to 149/272", R, true, -1, 0,
+       {{'d', 500, 180}, {'m', 10, 180}, {'u', 10, 180}, {'d', 382, 180}, {'m', 531, 180}, {'u', 531, 180}}, 0, -1, -1,
+       0, 1, 149.0f / 272, 1},
+      {"slider double click moves on the first press only", R, true, -1, 0,
+       {{'d', 382, 225}, {'u', 382, 225}, {'u', 654, 225}}, 0, -1, -1, 0, 1, m, 0},
+      {"Escape closes the list first", R, true, L, 0, {{'k', kKeyEscape, 0}}, 0, -1, -1, 0, 1, m, 1},
+      {"a second Escape closes the panel", R, true, L, 0, {{'k', kKeyEscape, 0}, {'k', kKeyEscape, 0}}, 0, -1, -1, 0,
+       0, m, 1},
+      {"Enter over the panel does nothing", U, true, -1, 0, {{'k', kKeyEnter, 0}}, 0, -1, -1, 0, 1, m, 1},
   };
   for (const Row& row : rows) {
-    UiState s = Screen(row.phase, row.panel, row.openList);
-    s.listScroll = row.listScroll;
+    UiState s = Screen(row.phase, row.panel, row.list);
+    s.listScroll = row.scroll;
     s.displayModes.assign(5, DisplayMode{1024, 768, 60});
     s.editedSettings.voiceVolume = 1;
-    int updates = 0;
-    int language = -1;
+    int updates = 0, language = -1;
     for (const Step& step : row.steps) {
       UiEffects fx;
-      switch (step.kind) {
-        case 'd': fx = OnLeftDown(s, step.x, step.y, 1.0); break;
-        case 'u': fx = OnLeftUp(s, step.x, step.y, 1.0); break;
-        case 'm': fx = OnMouseMove(s, step.x, step.y, 1.0); break;
-        case 'w': fx = OnWheel(s, step.x); break;
-        case 'k': fx = OnKeyDown(s, step.x); break;
-      }
-      if (fx.flags & FX_START_UPDATE) ++updates;
+      if (step.kind == 'd') fx = OnLeftDown(s, step.x, step.y, 1.0);
+      if (step.kind == 'u') fx = OnLeftUp(s, step.x, step.y, 1.0);
+      if (step.kind == 'm') fx = OnMouseMove(s, step.x, step.y, 1.0);
+      if (step.kind == 'w') fx = OnWheel(s, step.x);
+      if (step.kind == 'k') fx = OnKeyDown(s, step.x);
+      updates += (fx.flags & FX_START_UPDATE) ? 1 : 0;
       if (fx.flags & FX_CHANGE_LANGUAGE) language = CTRL_LANGUAGE_ROW + fx.language;
     }
     EXPECT_EQ(updates, row.updates) << row.what;
     EXPECT_EQ(language, row.language) << row.what;
-    EXPECT_EQ(s.openList, row.openAfter) << row.what;
+    EXPECT_EQ(s.openList, row.listAfter) << row.what;
     EXPECT_EQ(s.listScroll, row.scrollAfter) << row.what;
     EXPECT_EQ(s.settingsOpen, row.panelAfter) << row.what;
     EXPECT_NEAR(s.editedSettings.musicVolume, row.music, 0.002) << row.what;
@@ -263,18 +240,6 @@ TEST(InputSequences, EmptySpaceDragsTheWindowUnlessAListIsOpen) {
   s = Screen(UiPhase::Ready, true, CTRL_LANGUAGE);
   EXPECT_TRUE(IsClientArea(s, 100, 100)) << "with a list open the press must reach the window to close it";
   EXPECT_FALSE(ShowsHand(s, 300, 300)) << "the panel body is no button";
-}
-
-TEST(WindowGeometry, SizeFollowsTheScale) {
-  const struct {
-    double scale;
-    int width, height;
-  } rows[] = {{1.0, 960, 540}, {1.5, 1440, 810}, {1.25, 1200, 675}, {1.3, 1248, 702}, {0.75, 720, 405}};
-  for (const auto& row : rows) {
-    const WindowSize size = ScaledWindowSize(row.scale);
-    EXPECT_EQ(size.width, row.width) << row.scale;
-    EXPECT_EQ(size.height, row.height) << row.scale;
-  }
 }
 
 }  // namespace
