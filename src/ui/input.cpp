@@ -234,28 +234,28 @@ UiEffects OnProgress(UiState& state, int32_t percent) {
   return Effects(FX_REPAINT);
 }
 
-UiEffects OnUpdateDone(UiState& state, const std::wstring* localVersion) {
+UiEffects OnUpdateDone(UiState& state, const std::wstring& localVersion) {
   state.phase = UiPhase::Ready;
   state.progressPercent = 100;
   state.statusText = UiText(TXT_UPDATE_INSTALLED);
   state.detailText = UiText(TXT_READY_TO_PLAY);
-  if (localVersion) state.localVersionText = *localVersion;
+  state.localVersionText = localVersion;
   return Effects(FX_REPAINT);
 }
 
-UiEffects OnFailed(UiState& state, const std::wstring* reason) {
+UiEffects OnFailed(UiState& state, const std::wstring& reason) {
   state.phase = state.phase == UiPhase::Downloading ? UiPhase::UpdateFailed : UiPhase::CheckFailed;
   // A reason already on the second line stays: it is the first and usually the precise one.
-  if (reason && !reason->empty() && state.detailText.empty()) state.detailText = *reason;
+  if (!reason.empty() && state.detailText.empty()) state.detailText = reason;
   return Effects(FX_REPAINT);
 }
 
-UiEffects OnCheckResult(UiState& state, bool updateNeeded, const std::wstring* localVersion) {
+UiEffects OnCheckResult(UiState& state, bool updateNeeded, const std::wstring& localVersion) {
   state.phase = updateNeeded ? UiPhase::UpdateAvailable : UiPhase::Ready;
   state.progressPercent = updateNeeded ? 0 : 100;
   state.statusText = UiText(updateNeeded ? TXT_UPDATE_AVAILABLE : TXT_UP_TO_DATE);
   state.detailText = UiText(updateNeeded ? TXT_PRESS_UPDATE : TXT_READY_TO_PLAY);
-  if (localVersion) state.localVersionText = *localVersion;
+  state.localVersionText = localVersion;
   return Effects(FX_REPAINT);
 }
 

@@ -68,9 +68,9 @@ void SetSliderFromX(UiState& state, int32_t sliderId, int x, double scale);
 // Worker messages. Texts arrive already converted to UTF-16.
 UiEffects OnStatusText(UiState& state, const std::wstring& text);
 UiEffects OnProgress(UiState& state, int32_t percent);
-UiEffects OnUpdateDone(UiState& state, const std::wstring* localVersion);
-UiEffects OnFailed(UiState& state, const std::wstring* reason);
-UiEffects OnCheckResult(UiState& state, bool updateNeeded, const std::wstring* localVersion);
+UiEffects OnUpdateDone(UiState& state, const std::wstring& localVersion);
+UiEffects OnFailed(UiState& state, const std::wstring& reason);  // empty: no reason
+UiEffects OnCheckResult(UiState& state, bool updateNeeded, const std::wstring& localVersion);
 UiEffects OnDetailText(UiState& state, const std::wstring& text);
 UiEffects OnLauncherLinks(UiState& state, const std::wstring* website, const std::wstring* discord);
 UiEffects OnPlayersOnline(UiState& state, int32_t players);

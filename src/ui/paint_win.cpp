@@ -21,7 +21,8 @@ HitRegion Add(int32_t id, float left, float top, float width, float height) {
 }
 
 void Text(HDC dc, float x, float y, const std::wstring& text) {
-  TextOutW(dc, static_cast<int>(x * uiScale), static_cast<int>(y * uiScale), text.c_str(), static_cast<int>(text.size()));
+  TextOutW(dc, static_cast<int>(x * uiScale), static_cast<int>(y * uiScale), text.c_str(),
+           static_cast<int>(text.size()));
 }
 
 void Cells(float top, std::initializer_list<int32_t> ids) {
@@ -51,8 +52,11 @@ void PaintWindow(HDC dc, int clientWidth, int clientHeight) {
   Add(CTRL_CLOSE, 890, 40, 30, 30);
   Add(CTRL_MINIMIZE, 852, 40, 30, 30);
   float right = 844;
-  if (!s.discordUrl.empty()) right -= Add(CTRL_DISCORD, right - kTextWidth - 26, 40, kTextWidth + 26, 30).width / uiScale + 8;
-  if (!s.websiteUrl.empty()) right -= Add(CTRL_WEBSITE, right - kTextWidth - 26, 40, kTextWidth + 26, 30).width / uiScale + 8;
+  for (int32_t link : {CTRL_DISCORD, CTRL_WEBSITE}) {
+    if ((link == CTRL_DISCORD ? s.discordUrl : s.websiteUrl).empty()) continue;
+    Add(link, right - kTextWidth - 26, 40, kTextWidth + 26, 30);
+    right -= kTextWidth + 26 + 8;
+  }
   Add(CTRL_SETTINGS, right - kTextWidth - 44, 40, kTextWidth + 44, 30);
   const float languageLeft = right - kTextWidth - 44 - 8 - 62;
   Add(CTRL_LANGUAGE, languageLeft, 40, 62, 30);
@@ -96,7 +100,8 @@ void PaintWindow(HDC dc, int clientWidth, int clientHeight) {
   } else if (s.openList == CTRL_RESOLUTION) {
     std::vector<std::wstring> names;
     for (const DisplayMode& m : s.displayModes) {
-      names.push_back(std::to_wstring(m.width) + L" x " + std::to_wstring(m.height) + L"  " + std::to_wstring(m.frequency) + L" Hz");
+      names.push_back(std::to_wstring(m.width) + L" x " + std::to_wstring(m.height) + L"  " +
+                      std::to_wstring(m.frequency) + L" Hz");
     }
     List(dc, 376, 119, 368, static_cast<int>(names.size()), CTRL_RESOLUTION_ROW, names.data());
   }

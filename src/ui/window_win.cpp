@@ -147,7 +147,8 @@ UiEffects OnLauncherInfo(LPARAM lParam) {
   return OnLauncherLinks(uiState, &web, &discord);
 }
 
-// The worker has saved version.txt before sending and waits while the window reads it.
+// The worker has saved version.txt before sending and waits while the window reads it; without
+// the app the line keeps what it shows.
 std::wstring LocalVersion() { return app ? Utf8ToWide(app->localVersion) : uiState.localVersionText; }
 
 LRESULT Handle(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -169,9 +170,9 @@ LRESULT Handle(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED: return OnDpiChanged(w, wParam, lParam);
     case UM_STATUS: Carry(w, OnStatusText(s, Text(lParam))); return 0;
     case UM_PROGRESS: Carry(w, OnProgress(s, static_cast<int32_t>(lParam))); return 0;
-    case UM_UPDATE_DONE: { const std::wstring v = LocalVersion(); Carry(w, OnUpdateDone(s, &v)); } return 0;
-    case UM_FAILED: { const std::wstring t = Text(lParam); Carry(w, OnFailed(s, lParam ? &t : nullptr)); } return 0;
-    case UM_CHECK_RESULT: { const std::wstring v = LocalVersion(); Carry(w, OnCheckResult(s, wParam != 0, &v)); } return 0;
+    case UM_UPDATE_DONE: Carry(w, OnUpdateDone(s, LocalVersion())); return 0;
+    case UM_FAILED: Carry(w, OnFailed(s, Text(lParam))); return 0;
+    case UM_CHECK_RESULT: Carry(w, OnCheckResult(s, wParam != 0, LocalVersion())); return 0;
     case UM_DETAIL: Carry(w, OnDetailText(s, Text(lParam))); return 0;
     case UM_LAUNCHER_INFO: Carry(w, OnLauncherInfo(lParam)); return 0;
     case UM_INSTALL_LAUNCHER: Carry(w, BeginRestart(s)); return 0;

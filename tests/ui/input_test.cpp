@@ -78,17 +78,18 @@ TEST(PhaseMachine, EveryTransition) {
     const std::wstring version = L"2.0.0";
     UiEffects fx;
     switch (row.event) {
-      case CheckNeeded: fx = OnCheckResult(s, true, &version); break;
-      case CheckUpToDate: fx = OnCheckResult(s, false, &version); break;
-      case Failed: fx = OnFailed(s, nullptr); break;
+      case CheckNeeded: fx = OnCheckResult(s, true, version); break;
+      case CheckUpToDate: fx = OnCheckResult(s, false, version); break;
+      case Failed: fx = OnFailed(s, L""); break;
       case Install: fx = BeginRestart(s); break;
       case InstallFailed: fx = RestartFailed(s); break;
-      case UpdateDone: fx = OnUpdateDone(s, &version); break;
+      case UpdateDone: fx = OnUpdateDone(s, version); break;
       case Main: fx = DispatchClick(s, CTRL_MAIN_BUTTON); break;
       case Unchecked: fx = DispatchClick(s, CTRL_PLAY_WITHOUT_CHECKING); break;
       case Enter: fx = OnKeyDown(s, kKeyEnter); break;
     }
-    const std::string what = "phase " + std::to_string(static_cast<int>(row.from)) + " event " + std::to_string(row.event);
+    const std::string what = "phase " + std::to_string(static_cast<int>(row.from)) + " event " +
+                             std::to_string(row.event);
     EXPECT_EQ(s.phase, row.to) << what;
     EXPECT_EQ(fx.flags, row.effects) << what;
     EXPECT_EQ(s.statusText, row.status ? row.status : L"before") << what;
@@ -99,15 +100,15 @@ TEST(PhaseMachine, EveryTransition) {
 TEST(PhaseMachine, FirstFailureReasonStays) {
   UiState s;
   const std::wstring first = L"no se pudo conectar", second = L"otra cosa", empty;
-  OnFailed(s, &first);
-  OnFailed(s, &second);
-  OnFailed(s, &empty);
+  OnFailed(s, first);
+  OnFailed(s, second);
+  OnFailed(s, empty);
   EXPECT_EQ(s.detailText, L"no se pudo conectar");
   EXPECT_EQ(s.phase, UiPhase::CheckFailed);
   const std::wstring version = L"2.0.0";
-  OnCheckResult(s, true, &version);
+  OnCheckResult(s, true, version);
   EXPECT_EQ(s.detailText, Spanish(TXT_PRESS_UPDATE));
-  OnUpdateDone(s, &version);
+  OnUpdateDone(s, version);
   EXPECT_EQ(s.detailText, Spanish(TXT_READY_TO_PLAY));
   EXPECT_EQ(s.localVersionText, L"2.0.0") << "the version line must show the installed version";
 }
