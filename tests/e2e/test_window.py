@@ -45,7 +45,7 @@ def behind(site, tmp_path, name, v2=V2, web=None, launcher=None):
     shutil.copytree(tmp_path / "v1", game.path, dirs_exist_ok=True)
     (game.path / "version.txt").write_bytes(b"1.0.0")
     game.write_ini(url)
-    return game, url
+    return game
 
 
 def settle():
@@ -55,7 +55,7 @@ def settle():
 
 def test_update_then_play_with_players_online(site, tmp_path):
     web = f"{site.base}/players/web"
-    game, _ = behind(site, tmp_path, "players", web=web)
+    game = behind(site, tmp_path, "players", web=web)
     (site.root / "players/web").mkdir()
     (site.root / "players/web/estado.php").write_text('{"online": 1234}')
     site.control("rule?path=/players/web/estado.php&mode=stall&seconds=15&times=1")
@@ -157,7 +157,7 @@ def test_settings_panel_offline_then_play_without_checking(tmp_path):
 def test_self_update_restarts_into_the_new_build(site, tmp_path):
     newer = tmp_path / "newer.exe"
     newer.write_bytes((WIN_BUILD / "launcher.exe").read_bytes() + b"\0another build")
-    game, _ = behind(site, tmp_path, "restart", launcher=newer)
+    game = behind(site, tmp_path, "restart", launcher=newer)
     first = LauncherWindow(game.path, shots=SHOTS)
     assert first.wait() == 0, "the old launcher ends once the new one is started"
     wait_for(lambda: any(line.startswith("Borrado el launcher anterior") for line in game.log_lines()),
@@ -174,7 +174,7 @@ def test_self_update_restarts_into_the_new_build(site, tmp_path):
 def test_close_during_download_leaves_files_pending(site, tmp_path):
     big = bytes(range(256)) * 4096
     store = hashlib.sha256(big).hexdigest()
-    game, _ = behind(site, tmp_path, "closing", v2={**V2, "data/grande.pak": big})
+    game = behind(site, tmp_path, "closing", v2={**V2, "data/grande.pak": big})
     site.control(f"rule?path=/closing/archivos/{store[:2]}/{store}&mode=stall_body&seconds=120")
     w = LauncherWindow(game.path, shots=SHOTS)
     assert wait_for(lambda: pending_after_check(game), what="files to update") == 3

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
-#include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "core/process_values_win.h"
 #include "update/launcher_info.h"
@@ -20,7 +22,7 @@ namespace {
 class MainWindow : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    Gdiplus::GdiplusStartupInput input;
+    const Gdiplus::GdiplusStartupInput input;
     Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr);
   }
   static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(gdiplus_); }
@@ -43,21 +45,16 @@ class MainWindow : public ::testing::Test {
   }
 
   // Runs the body on a thread of its own while this thread handles the window's messages.
-  static void FromWorker(std::function<void()> body) {
-    auto* work = new std::function<void()>(std::move(body));
-    HANDLE thread = CreateThread(nullptr, 0, [](void* p) -> DWORD {
-      auto* f = static_cast<std::function<void()>*>(p);
-      (*f)();
-      delete f;
-      return 0;
-    }, work, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    for (bool done = false; !done;) {
-      done = MsgWaitForMultipleObjects(1, &thread, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0;
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  static void FromWorker(void (*body)()) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+      body();
+      done = true;
+    });
+    for (MSG message; !done || PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);) {
+      if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message); else Sleep(5);
     }
-    CloseHandle(thread);
+    worker.join();
   }
 
   static inline ULONG_PTR gdiplus_ = 0;
@@ -106,10 +103,8 @@ TEST_F(MainWindow, DpiChangeResizesAtTheSuggestedPlace) {
   SendMessageW(mainWindow, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
   RECT now = {};
   GetWindowRect(mainWindow, &now);
-  EXPECT_EQ(now.left, 100);
-  EXPECT_EQ(now.top, 120);
-  EXPECT_EQ(now.right - now.left, 1440);
-  EXPECT_EQ(now.bottom - now.top, 810);
+  EXPECT_EQ(std::vector<LONG>({now.left, now.top, now.right - now.left, now.bottom - now.top}),
+            std::vector<LONG>({100, 120, 1440, 810}));
   EXPECT_DOUBLE_EQ(uiScale, 1.5);
 }
 
