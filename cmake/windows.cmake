@@ -50,3 +50,6 @@ target_link_libraries(trustca PRIVATE crypt32)
 # Benchmarks (make bench): console program over the same library.
 add_executable(bench_win bench/bench_win.cpp)
 target_link_libraries(bench_win PRIVATE vandrel)
+
+# Reference program of the start-up benchmark (scripts/bench-window).
+add_executable(first_frame WIN32 bench/first_frame_win.cpp)

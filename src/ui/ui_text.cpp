@@ -9,7 +9,7 @@ const char* const kUiColumnCodes[kUiLanguageCount] = {
     "es", "en", "fr", "de", "it", "pt", "nl", "pl", "cz", "hu", "ro", "tr", "gr", "ru", "dk", "ae",
 };
 
-int currentUiLanguage = 0;
+std::atomic<int> currentUiLanguage{0};
 
 namespace {
 
@@ -36,10 +36,9 @@ bool InRange(int column, int key) {
   return column >= 0 && column < kUiLanguageCount && key >= 0 && key < kUiTextKeyCount;
 }
 
-// The index is written by another thread without a lock; read it once and fall back to
-// Spanish should it ever hold something that is not a column.
+// Read once; Spanish should it ever hold something that is not a column.
 int CurrentColumn() {
-  const int column = currentUiLanguage;
+  const int column = currentUiLanguage.load(std::memory_order_relaxed);
   return (column >= 0 && column < kUiLanguageCount) ? column : 0;
 }
 
@@ -54,7 +53,7 @@ int UiColumnForCode(const char* code) {
 }
 
 void SelectUiLanguage(const char* code) {
-  currentUiLanguage = UiColumnForCode(code);
+  currentUiLanguage.store(UiColumnForCode(code), std::memory_order_relaxed);
 }
 
 const wchar_t* UiTextIn(int column, int key) {

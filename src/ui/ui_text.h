@@ -1,6 +1,7 @@
 #pragma once
 // The window's texts: 77 keys in 16 languages. Portable: no Windows calls.
 // Columns are chosen by the client's language code; column 0 (Spanish) is the fallback.
+#include <atomic>
 #include <string>
 
 enum UiTextKey : int {
@@ -90,9 +91,10 @@ constexpr int kUiLanguageCount = 16;
 // es en fr de it pt nl pl cz hu ro tr gr ru dk ae.
 extern const char* const kUiColumnCodes[kUiLanguageCount];
 
-// Column of the current UI language, 0 to 15. Written only by the window thread; workers
-// read it whole without a lock, and either the old or the new column is a valid one.
-extern int currentUiLanguage;
+// Column of the current UI language, 0 to 15. Written only by the window thread and read by
+// workers while they build their texts: atomic so that the read is defined, relaxed because
+// either the old or the new column is a valid one and nothing else depends on the order.
+extern std::atomic<int> currentUiLanguage;
 
 // The column whose code equals `code` exactly (case-sensitive); 0 for null, empty or
 // unknown codes.

@@ -1,0 +1,86 @@
+"""Drives the launcher's window as a player would: launcher.exe under Wine on an X display, found,
+clicked, dragged and photographed with xdotool and ImageMagick. Used by the end-to-end tests and
+the demo. Points are given in the window's design pixels (960 x 540 at 96 DPI)."""
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+
+def _run(*args: str, timeout: float = 30) -> str:
+    return subprocess.run(args, check=True, capture_output=True, text=True, timeout=timeout).stdout
+
+
+class LauncherWindow:
+    """launcher.exe started in its folder; its window is looked for once it shows."""
+
+    def __init__(self, folder: Path, *args: str, shots: Path | None = None):
+        self.folder = folder
+        self.shots = shots
+        self._out = tempfile.TemporaryFile()
+        # Output goes to a file: Wine services started on the way would keep a pipe open.
+        self.process = subprocess.Popen(["wine", str(folder / "launcher.exe"), *args], cwd=folder,
+                                        stdin=subprocess.DEVNULL, stdout=self._out, stderr=self._out)
+        self.window = self.find()
+
+    @staticmethod
+    def find(timeout: float = 60) -> str:
+        """The id of the visible window titled "Vandrel" (the newest when there are several)."""
+        ids = _run("xdotool", "search", "--sync", "--onlyvisible", "--name", "^Vandrel$", timeout=timeout).split()
+        return ids[-1]
+
+    def origin(self) -> tuple[int, int]:
+        geometry = dict(line.split("=", 1) for line in _run("xdotool", "getwindowgeometry", "--shell",
+                                                            self.window).split())
+        return int(geometry["X"]), int(geometry["Y"])
+
+    def _move(self, x: float, y: float) -> None:
+        left, top = self.origin()
+        _run("xdotool", "mousemove", str(left + round(x)), str(top + round(y)))
+
+    def click(self, x: float, y: float) -> None:
+        self._move(x, y)
+        _run("xdotool", "click", "1")
+
+    def drag(self, x0: float, y0: float, x1: float, y1: float) -> None:
+        self._move(x0, y0)
+        _run("xdotool", "mousedown", "1")
+        self._move((x0 + x1) / 2, y1)
+        self._move(x1, y1)
+        _run("xdotool", "mouseup", "1")
+
+    def wheel(self, x: float, y: float, down: bool = True) -> None:
+        self._move(x, y)
+        _run("xdotool", "click", "5" if down else "4")
+
+    def pixels(self, left: int = 0, top: int = 0, width: int = 960, height: int = 540) -> bytes:
+        """Raw RGB bytes of a part of the window as it is on screen."""
+        x, y = self.origin()
+        return subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x + left}+{y + top}",
+                               "rgb:-"], check=True, capture_output=True, timeout=30).stdout
+
+    def shot(self, name: str) -> Path:
+        """Saves the window as shots/name.png for people to look at."""
+        self.shots.mkdir(parents=True, exist_ok=True)
+        path = self.shots / f"{name}.png"
+        x, y = self.origin()
+        _run("import", "-window", "root", "-crop", f"960x540+{x}+{y}", "+repage", str(path))
+        return path
+
+    def wait(self, timeout: float = 60) -> int:
+        """The exit code once the launcher has ended."""
+        return self.process.wait(timeout=timeout)
+
+    def gone(self) -> bool:
+        return self.process.poll() is not None
+
+
+def wait_for(condition, timeout: float = 90, what: str = "condition"):
+    """Polls until condition() gives a true value and returns it; fails after the time-out."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.2)
+    raise AssertionError(f"timed out waiting for {what}")
