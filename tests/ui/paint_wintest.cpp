@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/process_values_win.h"
+#include "core/utf8.h"
 #include "ui/ui_text.h"
 
 namespace {
@@ -128,6 +130,70 @@ TEST_F(PaintTest, LanguageButtonFlagAndCode) {
     }
     EXPECT_GT(lit, 20) << "language code drawn, sprite " << sprite;
   }
+}
+
+// Every text of every language fits the box it is drawn in, with the real font at scale 1: no label
+// ends in an ellipsis and no button label runs over the button's edges. Texts in rectangles are
+// measured as they are drawn (plain format); letter-spaced labels character by character.
+TEST(TextFit, EveryTextFitsItsBoxInEveryLanguage) {
+  StartGdiplus();
+  Gdiplus::Bitmap bitmap(4, 4, PixelFormat32bppPARGB);
+  Gdiplus::Graphics g(&bitmap);
+  g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+  const struct { std::vector<int> keys; float room, px; bool bold; float spacing; } rows[] = {
+      // room: the box less a margin that keeps button labels off the edges; spacing 0: a plain text
+      {{TXT_BTN_CHECKING, TXT_BTN_UPDATE, TXT_BTN_DOWNLOADING, TXT_BTN_PLAY, TXT_BTN_RETRY, TXT_BTN_RESTARTING,
+        TXT_BTN_STARTING}, 240 - 2 * 6, 19, true, 3},
+      {{TXT_SAVE}, 124 - 2 * 6, 14, true, 3},
+      {{TXT_SETTINGS_TITLE}, 190, 15, true, 2.5f},
+      {{TXT_PLAY_WITHOUT_CHECKING}, 240 - 2 * 8, 13, false, 0},
+      {{TXT_CANCEL}, 100 - 2 * 6, 13, false, 0},
+      {{TXT_WINDOWED, TXT_FULLSCREEN, TXT_NO, TXT_YES}, 184 - 2 * 6, 13, false, 0},
+      {{TXT_DIST_SHORT, TXT_DIST_MEDIUM, TXT_DIST_LONG}, 368 / 3.0f - 2 * 6, 13, false, 0},
+      {{TXT_RESOLUTION, TXT_MODE, TXT_MUSIC, TXT_EFFECTS_VOICES, TXT_BRIGHTNESS, TXT_SHADOWS, TXT_DRAW_DISTANCE,
+        TXT_SOFTWARE_CURSOR}, 150, 14, false, 0},
+      {{TXT_LEVEL_VERY_LOW, TXT_LEVEL_LOW, TXT_LEVEL_NORMAL, TXT_LEVEL_HIGH, TXT_LEVEL_VERY_HIGH, TXT_SHADOW_NONE,
+        TXT_SHADOW_GROUND, TXT_SHADOW_GROUND_CHAR, TXT_SHADOW_ALL, TXT_SHADOW_ALL_HQ, TXT_SHADOW_MAX}, 80, 12, false, 0},
+      {{TXT_SETTINGS_HINT}, 328, 12, false, 0},
+      {{TXT_LANGUAGE_HINT}, 300, 12, false, 0},
+      {{TXT_CHECKING_LAUNCHER, TXT_CHECKING_GAME_FILES, TXT_DOWNLOADING_UPDATE, TXT_UPDATE_AVAILABLE, TXT_UP_TO_DATE,
+        TXT_UPDATE_INSTALLED, TXT_STARTING_GAME, TXT_GAME_START_FAILED, TXT_UPDATE_SERVER_UNREACHABLE, TXT_UPDATE_DONE,
+        TXT_DOWNLOAD_ERROR, TXT_CHECKING_DOWNLOAD, TXT_DOWNLOAD_DAMAGED, TXT_UPDATE_UNVERIFIABLE, TXT_UPDATE_TAMPERED,
+        TXT_INSTALLING_UPDATE, TXT_INSTALL_ERROR, TXT_DOWNLOADING_LAUNCHER}, 612, 14, false, 0},
+      {{TXT_PRESS_UPDATE, TXT_READY_TO_PLAY, TXT_PRESS_RETRY, TXT_SETTINGS_SAVED, TXT_CLOSE_GAME_WARNING,
+        TXT_CHECK_CONNECTION}, 552, 12, false, 0},
+      // the server status beside its dot; the count shown with a five-digit figure
+      {{TXT_WEBSITE_NOT_RESPONDING, TXT_PLAYERS_ONLINE}, 260 - 17, 12, false, 0},
+  };
+  for (int column = 0; column < kUiLanguageCount; ++column) {
+    currentUiLanguage = column;
+    for (const auto& row : rows) {
+      for (int key : row.keys) {
+        // These Spanish and English wordings are fixed as they stand and end in an ellipsis.
+        if (column <= 1 && (key == TXT_SHADOW_GROUND_CHAR || key == TXT_SHADOW_ALL_HQ)) continue;
+        const std::wstring text = key == TXT_PLAYERS_ONLINE ? PlayersOnlineText(12345) : UiText(key);
+        float width = MeasureText(g, text, row.px, row.bold, MeasureFormat::Plain);
+        if (row.spacing > 0 && !JoinsLetters(text)) {
+          width = row.spacing * (text.size() - 1);
+          for (wchar_t c : text) width += MeasureText(g, std::wstring(1, c), row.px, row.bold, MeasureFormat::Typographic);
+        }
+        EXPECT_LE(width, row.room) << kUiColumnCodes[column] << " key " << key << " \"" << WideToUtf8(text) << "\"";
+      }
+    }
+    // The top bar with both links stays clear of the logo, whose right edge is at 250.
+    UiState state;
+    state.websiteUrl = state.discordUrl = L"https://vandrel.example";
+    const TextMeasurer measure = [&g](const std::wstring& t, float px, bool bold, MeasureFormat format) {
+      return MeasureText(g, t, px, bold, format);
+    };
+    for (const HitRegion& r : LayoutFrame(state, 1.0, measure, 0).hitRegions) {
+      if (r.id == CTRL_LANGUAGE) {
+        EXPECT_GE(r.left, 260) << kUiColumnCodes[column] << " top bar";
+      }
+    }
+  }
+  currentUiLanguage = 0;
+  ReleasePaintCaches();
 }
 
 }  // namespace
