@@ -47,3 +47,8 @@ target_link_libraries(trustca PRIVATE crypt32)
 # Benchmarks (make bench): console program over the same library.
 add_executable(bench_win bench/bench_win.cpp)
 target_link_libraries(bench_win PRIVATE vandrel)
+
+# Painting benchmark (make bench); it carries the launcher's resources so that it draws its pictures.
+add_executable(bench_paint bench/bench_paint_win.cpp src/resources/launcher.rc)
+target_link_libraries(bench_paint PRIVATE vandrel)
+target_include_directories(bench_paint PRIVATE ${CMAKE_BINARY_DIR}/generated)
