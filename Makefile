@@ -4,7 +4,7 @@ HOST_DIR   := $(BUILD)/host
 WIN_DIR    := $(BUILD)/win
 JOBS       ?= 2
 
-.PHONY: all bootstrap host win build test test-host test-win demo bench clean
+.PHONY: all bootstrap host win build test test-host test-win demo bench screens clean
 
 all: build
 
@@ -29,6 +29,9 @@ demo: build
 
 bench: build
 	@scripts/bench
+
+screens: build
+	@mkdir -p $(BUILD)/screens && scripts/with-wine wine $(WIN_DIR)/screens.exe $(BUILD)/screens
 
 clean:
 	rm -rf $(BUILD)

@@ -52,3 +52,8 @@ target_link_libraries(bench_win PRIVATE vandrel)
 add_executable(bench_paint bench/bench_paint_win.cpp src/resources/launcher.rc)
 target_link_libraries(bench_paint PRIVATE vandrel)
 target_include_directories(bench_paint PRIVATE ${CMAKE_BINARY_DIR}/generated)
+
+# Off-screen screenshots (make screens, and make test), with the launcher's pictures too.
+add_executable(screens tools/screens/screens_win.cpp src/resources/launcher.rc)
+target_link_libraries(screens PRIVATE vandrel)
+target_include_directories(screens PRIVATE ${CMAKE_BINARY_DIR}/generated)
