@@ -4,7 +4,7 @@ HOST_DIR   := $(BUILD)/host
 WIN_DIR    := $(BUILD)/win
 JOBS       ?= 2
 
-.PHONY: all bootstrap host win build test test-host test-win demo bench bench-window art clean
+.PHONY: all bootstrap host win build test test-host test-win demo bench bench-window screens art clean
 
 all: build
 
@@ -36,6 +36,9 @@ bench-window: build
 # Renders the art into src/resources/ (committed; the build only embeds it) and previews into build/art/.
 art: bootstrap
 	@/usr/bin/python3 tools/art/render.py --preview $(BUILD)/art
+
+screens: build
+	@mkdir -p $(BUILD)/screens && scripts/with-wine wine $(WIN_DIR)/screens.exe $(BUILD)/screens
 
 clean:
 	rm -rf $(BUILD)

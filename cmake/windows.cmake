@@ -53,3 +53,13 @@ target_link_libraries(bench_win PRIVATE vandrel)
 
 # Reference program of the start-up benchmark (scripts/bench-window).
 add_executable(first_frame WIN32 bench/first_frame_win.cpp)
+
+# Painting benchmark (make bench); it carries the launcher's resources so that it draws its pictures.
+add_executable(bench_paint bench/bench_paint_win.cpp src/resources/launcher.rc)
+target_link_libraries(bench_paint PRIVATE vandrel)
+target_include_directories(bench_paint PRIVATE ${CMAKE_BINARY_DIR}/generated)
+
+# Off-screen screenshots (make screens, and make test), with the launcher's pictures too.
+add_executable(screens tools/screens/screens_win.cpp src/resources/launcher.rc)
+target_link_libraries(screens PRIVATE vandrel)
+target_include_directories(screens PRIVATE ${CMAKE_BINARY_DIR}/generated)

@@ -1,0 +1,173 @@
+// Off-screen screenshots of the launcher window for people to look at: every phase, the settings
+// panel, each open list, a right-to-left and a Cyrillic language, and scale 1.5. Not compared
+// with anything.
+//   screens <folder>   writes one PNG per frame into the folder
+// The pictures come from this program's own resources, the launcher's; without them the frames
+// show the plain background.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/process_values_win.h"
+#include "core/utf8.h"
+#include "resources/resource_ids.h"
+#include "settings/languages.h"
+#include "ui/paint_win.h"
+#include "ui/ui_text.h"
+
+namespace {
+
+// The frame of uiState at uiScale, as the window would show it.
+bool SaveFrame(const std::wstring& path) {
+  const int width = static_cast<int>(960 * uiScale + 0.5), height = static_cast<int>(540 * uiScale + 0.5);
+  const uint32_t* pixels = RenderFrame(width, height);
+  if (pixels == nullptr) return false;
+  Gdiplus::Bitmap bitmap(width, height, width * 4, PixelFormat32bppRGB,
+                         reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels)));
+  UINT count = 0, size = 0;
+  Gdiplus::GetImageEncodersSize(&count, &size);
+  std::vector<BYTE> buffer(size);
+  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+  if (size == 0 || Gdiplus::GetImageEncoders(count, size, codecs) != Gdiplus::Ok) return false;
+  for (UINT i = 0; i < count; ++i) {
+    if (std::wcscmp(codecs[i].MimeType, L"image/png") == 0) {
+      return bitmap.Save(path.c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
+    }
+  }
+  return false;
+}
+
+// A believable window in a phase, with the texts the workers would have sent.
+void ShowPhase(UiPhase phase) {
+  uiState = UiState();
+  uiState.currentLanguage = FindLanguageByCode(kUiColumnCodes[currentUiLanguage]);
+  uiState.phase = phase;
+  uiState.websiteUrl = L"https://vandrel.example";
+  uiState.discordUrl = L"https://discord.example";
+  uiState.playersOnline = 1234;
+  uiState.launcherVersionText = L"2.0.0";
+  uiState.localVersionText = L"1.4.2";
+  const std::wstring of = std::wstring(L" ") + UiText(TXT_OF) + L" ";
+  switch (phase) {
+    case UiPhase::Checking:
+      uiState.statusText = std::wstring(UiText(TXT_CHECKING_FILES)) + L" \u00B7 data/maps/north.map";
+      uiState.detailText = L"1234" + of + L"5678 " + UiText(TXT_FILES);
+      uiState.progressPercent = 42;
+      break;
+    case UiPhase::UpdateAvailable:
+      uiState.statusText = UiText(TXT_UPDATE_AVAILABLE);
+      uiState.detailText = UiText(TXT_PRESS_UPDATE);
+      break;
+    case UiPhase::Downloading:
+      uiState.statusText = std::wstring(UiText(TXT_DOWNLOADING)) + L" \u00B7 data/sound/music.pak";
+      uiState.detailText = L"3" + of + L"12 " + UiText(TXT_FILES) + L" \u00B7 1.5" + of + L"20.0 MB";
+      uiState.progressPercent = 37;
+      break;
+    case UiPhase::CheckFailed:
+      uiState.statusText = UiText(TXT_UPDATE_SERVER_UNREACHABLE);
+      uiState.detailText = UiText(TXT_CHECK_CONNECTION);
+      uiState.playersOnline = -1;
+      break;
+    case UiPhase::UpdateFailed:
+      uiState.statusText = UiText(TXT_DOWNLOAD_ERROR);
+      uiState.detailText = L"Error al descargar";
+      break;
+    case UiPhase::Restarting:
+      uiState.statusText = L"Instalando el nuevo launcher";
+      uiState.detailText = L"Se abrir\u00E1 solo en un momento";
+      uiState.progressPercent = 100;
+      break;
+    case UiPhase::StartingGame: uiState.statusText = UiText(TXT_STARTING_GAME); break;
+    default:
+      uiState.statusText = UiText(TXT_UP_TO_DATE);
+      uiState.detailText = UiText(TXT_READY_TO_PLAY);
+      uiState.progressPercent = 100;
+      break;
+  }
+}
+
+void OpenPanel() {
+  uiState.settingsOpen = true;
+  uiState.displayModes = {{800, 600, 60},   {1024, 768, 75},  {1280, 720, 60},  {1280, 1024, 75},
+                          {1366, 768, 60},  {1600, 900, 60},  {1680, 1050, 60}, {1920, 1080, 144},
+                          {2560, 1440, 144}};
+  uiState.selectedMode = 7;
+  uiState.editedSettings.windowed = false;
+  uiState.editedSettings.musicVolume = 0.55f;
+  uiState.hoverId = CTRL_SLIDER_EFFECTS_VOICES;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: screens <folder>\n");
+    return 2;
+  }
+  const std::wstring folder = Utf8ToWide(argv[1]) + L"\\";
+  instanceHandle = GetModuleHandleW(nullptr);
+  ULONG_PTR token = 0;
+  Gdiplus::GdiplusStartupInput input;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return 1;
+  fontFamily = std::make_unique<Gdiplus::FontFamily>(L"Segoe UI");
+  if (fontFamily->GetLastStatus() != Gdiplus::Ok) fontFamily = std::make_unique<Gdiplus::FontFamily>(L"Arial");
+  backgroundImage = LoadImageFromResource(IDR_BACKGROUND_JPEG);
+  logoImage = LoadImageFromResource(IDR_LOGO_PNG);
+  flagSprite = LoadImageFromResource(IDR_FLAG_SPRITE_PNG);
+
+  static const char* const kPhaseNames[] = {"checking", "update-available", "downloading", "ready",
+                                            "check-failed", "update-failed", "restarting", "starting-game"};
+  struct Shot {
+    std::string name;
+    const char* language;
+    double scale;
+    UiPhase phase;
+    void (*extra)();
+  };
+  std::vector<Shot> shots;
+  for (int phase = 0; phase < kUiPhaseCount; ++phase) {
+    shots.push_back({"phase-" + std::to_string(phase) + "-" + kPhaseNames[phase], "es", 1.0, UiPhase(phase), [] {}});
+  }
+  shots.push_back({"ready-hover-main-button", "en", 1.0, UiPhase::Ready, [] { uiState.hoverId = CTRL_MAIN_BUTTON; }});
+  shots.push_back({"panel", "es", 1.0, UiPhase::Ready, OpenPanel});
+  shots.push_back({"panel-resolution-list", "es", 1.0, UiPhase::Ready, [] {
+                     OpenPanel();
+                     uiState.openList = CTRL_RESOLUTION, uiState.listScroll = 2, uiState.hoverId = CTRL_RESOLUTION_ROW + 5;
+                   }});
+  shots.push_back({"language-list", "es", 1.0, UiPhase::Ready, [] {
+                     uiState.openList = CTRL_LANGUAGE, uiState.listScroll = 1, uiState.hoverId = CTRL_LANGUAGE_ROW + 5;
+                   }});
+  shots.push_back({"panel-language-list-end", "en", 1.0, UiPhase::Ready, [] {
+                     OpenPanel();
+                     uiState.openList = CTRL_LANGUAGE, uiState.listScroll = 9;
+                   }});
+  for (const char* code : {"ae", "ru"}) {
+    shots.push_back({std::string("ready-") + code, code, 1.0, UiPhase::Ready, [] {}});
+    shots.push_back({std::string("panel-") + code, code, 1.0, UiPhase::Ready, OpenPanel});
+  }
+  shots.push_back({"ready-scale-1.5", "es", 1.5, UiPhase::Ready, [] {}});
+  shots.push_back({"panel-scale-1.5", "de", 1.5, UiPhase::Ready, OpenPanel});
+
+  int failed = 0;
+  for (const Shot& shot : shots) {
+    SelectUiLanguage(shot.language);
+    ShowPhase(shot.phase);
+    shot.extra();
+    uiScale = shot.scale;
+    if (!SaveFrame(folder + Utf8ToWide(shot.name) + L".png")) {
+      std::fprintf(stderr, "screens: could not write %s.png\n", shot.name.c_str());
+      ++failed;
+    }
+  }
+  ReleasePaintCaches();
+  backgroundImage.reset();
+  logoImage.reset();
+  flagSprite.reset();
+  fontFamily.reset();
+  Gdiplus::GdiplusShutdown(token);
+  return failed == 0 ? 0 : 1;
+}
