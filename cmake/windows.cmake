@@ -1,6 +1,7 @@
 # Windows build: static, -Wall -Wextra clean, GUI subsystem for the launcher.
 enable_language(RC)
-add_compile_options(-Wall -Wextra)
+# Every Log format is checked against its arguments (log.h declares it printf-like).
+add_compile_options(-Wall -Wextra -Werror=format)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
