@@ -1,4 +1,4 @@
-// Entry point: fixes the working directory and picks the mode from the command line.
+// Entry point: fixes the working directory, takes the folder's lock and picks the mode from the command line.
 #include <windows.h>
 
 #include "core/command_line.h"
@@ -6,6 +6,7 @@
 #include "core/modes.h"
 #include "core/module_path_win.h"
 #include "core/process_values_win.h"
+#include "core/single_instance_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
   instanceHandle = instance;
@@ -19,6 +20,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   if (directory.empty() || LauncherDirectory().empty() || !SetCurrentDirectoryW(directory.c_str())) {
     if (headless) PrintLine("No se puede usar la carpeta del launcher; no se hace nada");
     return 1;
+  }
+  // Starting the client shares no working file with a running launcher.
+  if (mode != LaunchMode::TestStart && !TakeFolderLock(mode, CommandLineHas(commandLine, kRestartSwitch))) {
+    return headless ? 1 : 0;
   }
 
   switch (mode) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "core/command_line.h"
 #include "core/launcher_app.h"
 #include "core/log.h"
 #include "core/module_path_win.h"
@@ -100,8 +101,10 @@ bool InstalarLauncherNuevo() {
     return false;
   }
   const std::string directory = LauncherDirectory();
+  // The new launcher is told that it restarts, so that it waits for this one to close instead of
+  // taking it for a second start and ending.
   const INT_PTR result = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(nullptr, "open", current.c_str(), nullptr, directory.c_str(), SW_SHOWNORMAL));
+      ShellExecuteA(nullptr, "open", current.c_str(), kRestartSwitch, directory.c_str(), SW_SHOWNORMAL));
   if (result > 32) {
     Log("Launcher nuevo instalado y arrancado");
   } else {
