@@ -118,8 +118,9 @@ def test_one_launcher_per_folder(site, tmp_path):
     (game.path / "acceso-directo.hecho").write_bytes(b"")  # no desktop shortcut from this test
     other = install(tmp_path, V1, "http://127.0.0.1:1/nadie", "otra")
     site.control("clear_log")
-    # Every attempt of the first run waits for the site far longer than a second run waits for the folder.
-    site.control("rule?path=/uno-por-carpeta/latest.txt&mode=stall&seconds=300&times=3")
+    # The first run waits minutes for the site (five stalled requests), far longer than a second run waits.
+    for path, times in (("latest.txt", 2), ("3.0.0/manifest.json", 3)):
+        site.control(f"rule?path=/uno-por-carpeta/{path}&mode=stall&seconds=300&times={times}")
     first = game.start("/actualizar")
     restart = None
     try:
