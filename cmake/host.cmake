@@ -4,7 +4,8 @@ set(SAN_FLAGS "")
 if(VANDREL_SANITIZE)
   set(SAN_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
 endif()
-add_compile_options(-Wall -Wextra ${SAN_FLAGS})
+# Every Log format is checked against its arguments (log.h declares it printf-like).
+add_compile_options(-Wall -Wextra -Werror=format ${SAN_FLAGS})
 add_link_options(${SAN_FLAGS})
 
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

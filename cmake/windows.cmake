@@ -1,6 +1,7 @@
 # Windows build: static, -Wall -Wextra clean, GUI subsystem for the launcher.
 enable_language(RC)
-add_compile_options(-Wall -Wextra)
+# Every Log format is checked against its arguments (log.h declares it printf-like).
+add_compile_options(-Wall -Wextra -Werror=format)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
@@ -22,6 +23,7 @@ add_custom_command(
   OUTPUT ${STAMP_HEADER}
   COMMAND ${CMAKE_COMMAND} -DOUT=${STAMP_HEADER} -P ${CMAKE_SOURCE_DIR}/cmake/stamp.cmake
   DEPENDS ${ALL_SOURCES} ${ALL_HEADERS} ${CMAKE_SOURCE_DIR}/src/resources/launcher.rc
+          ${CMAKE_SOURCE_DIR}/src/resources/launcher.manifest
   COMMENT "Writing build stamp")
 add_custom_target(build_stamp DEPENDS ${STAMP_HEADER})
 add_dependencies(vandrel build_stamp)
@@ -41,7 +43,10 @@ target_link_libraries(win_tests PRIVATE vandrel gtest_main bcrypt)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 
 # Stand-in game client for tests and the demo.
-add_executable(qarlokclient WIN32 tools/qarlokclient/qarlokclient.cpp)
+add_executable(qarlokclient WIN32 tools/qarlokclient/qarlokclient.cpp tools/qarlokclient/qarlokclient.rc)
+target_include_directories(qarlokclient PRIVATE ${CMAKE_SOURCE_DIR}/src)
+set_source_files_properties(tools/qarlokclient/qarlokclient.rc PROPERTIES
+                            OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/launcher.manifest)
 
 # Trusts the test bench's certificate authority inside the private Wine prefix (never the host's store).
 add_executable(trustca tools/trustca/trustca.cpp)

@@ -71,8 +71,10 @@ void CreateDesktopShortcut() {
 
 }  // namespace
 
+// The launcher's folder is the current directory. Relative names also reach a folder deeper than the
+// narrow calls take as a full path.
 void EnsureLocaleFile() {
-  const std::string path = LauncherDirectory() + "locale.cfg";
+  const std::string path = "locale.cfg";
   if (Exists(path)) return;
   if (WriteLocaleFile(path, FindLanguageByCode("es"))) {
     Log("locale.cfg no existia: creado en espanol");
@@ -82,7 +84,7 @@ void EnsureLocaleFile() {
 }
 
 void EnsureClientSettingsFile() {
-  const std::string path = LauncherDirectory() + "qarlok.cfg";
+  const std::string path = "qarlok.cfg";
   if (Exists(path)) return;
   const ClientSettings settings = FirstRunClientSettings(GetSystemMetrics(SM_CYSCREEN));
   if (SaveClientSettings(path, settings)) {

@@ -34,8 +34,8 @@ struct LauncherApp {
   void LoadSettingsFile();
   // First line of version.txt; keeps the current value when the file cannot be opened.
   void LoadLocalVersion();
-  // Writes version.txt; localVersion follows only when the file could be opened.
-  void SaveLocalVersion(const std::string& version);
+  // Writes version.txt; localVersion follows only when it was written. A failure is logged.
+  bool SaveLocalVersion(const std::string& version);
 
   // One GET streamed into the destination, up to three attempts. True when a complete body of at
   // least one byte arrived with status 200. A known expectedSize sends progress to reportWindow.

@@ -36,11 +36,17 @@ void LauncherApp::LoadLocalVersion() {
   if (ReadFirstLine("version.txt", line)) localVersion = line;
 }
 
-void LauncherApp::SaveLocalVersion(const std::string& version) {
-  UniqueFile file(std::fopen("version.txt", "w"));
-  if (!file) return;
-  std::fwrite(version.data(), 1, version.size(), file.get());
+bool LauncherApp::SaveLocalVersion(const std::string& version) {
+  std::FILE* file = std::fopen("version.txt", "w");
+  bool written = file != nullptr && std::fwrite(version.data(), 1, version.size(), file) == version.size();
+  // A full disk may only show when the buffered text is flushed at the close.
+  if (file != nullptr && std::fclose(file) != 0) written = false;
+  if (!written) {
+    Log("No se pudo escribir version.txt con la version %s (error %lu)", version.c_str(), GetLastError());
+    return false;
+  }
   localVersion = version;
+  return true;
 }
 
 void CreateDirectories(const std::string& directory) {

@@ -30,11 +30,17 @@ void Log(const char* format, ...) {
   const std::string message = FormatLogMessage(format, args, WideToAnsi);
   va_end(args);
 
-  const std::string path = LauncherDirectory() + "launcher_log.txt";
+  // Without its own folder the line is dropped: a log in whatever folder is current is a file left
+  // where nobody looks for it. The wide call reaches folders deeper than MAX_PATH.
+  const std::wstring directory = LauncherDirectoryWide();
+  const std::wstring path = directory + L"launcher_log.txt";
   // Append-only access makes every WriteFile an atomic append at the end of the file, so lines
   // from other threads and other launcher processes never overwrite or split each other.
-  UniqueKernelHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueKernelHandle file;
+  if (!directory.empty()) {
+    file.reset(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
   if (file) {
     SYSTEMTIME now;
     GetLocalTime(&now);

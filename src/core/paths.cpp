@@ -24,12 +24,14 @@ bool IsReservedDeviceName(const std::string& component) {
   for (const char* name : kNames) {
     if (base == name) return true;
   }
-  if (base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0)) {
-    // Windows also takes the superscript digits 1, 2 and 3 (bytes B9, B2, B3 in code page 1252).
-    const unsigned char digit = static_cast<unsigned char>(base[3]);
-    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
-  }
-  return false;
+  if (base.compare(0, 3, "com") != 0 && base.compare(0, 3, "lpt") != 0) return false;
+  // Windows also takes the superscript digits 1, 2 and 3: bytes B9, B2, B3 in code page 1252, and
+  // C2 B9, C2 B2, C2 B3 in UTF-8, the launcher's own code page.
+  const std::string digit = base.substr(3);
+  if (digit.size() == 2 && digit[0] == '\xC2') return digit == "\xC2\xB9" || digit == "\xC2\xB2" || digit == "\xC2\xB3";
+  if (digit.size() != 1) return false;
+  const unsigned char c = static_cast<unsigned char>(digit[0]);
+  return (c >= '1' && c <= '9') || c == 0xB9 || c == 0xB2 || c == 0xB3;
 }
 
 bool IsSafeRelativePath(const std::string& path) {

@@ -5,6 +5,8 @@ bool IsTrailingJunk(char c) { return c == '\r' || c == '\n' || c == ' ' || c == 
 }  // namespace
 
 std::optional<std::string> UpdateUrlFromIniLine(std::string line) {
+  // Notepad starts a file saved as UTF-8 with a byte order mark.
+  if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
   while (!line.empty() && IsTrailingJunk(line.back())) line.pop_back();
   const size_t first = line.find_first_not_of(" \t");
   if (first == std::string::npos) return std::nullopt;

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "core/paths.h"
+#include "core/unique_file.h"
 
 namespace {
 
@@ -159,6 +161,26 @@ std::vector<std::string> RewriteSettingLines(const std::vector<std::string>& lin
     if (!met[key]) result.push_back(SettingLineText(kKeyNames[key], FormatSettingValue(kKeyNames[key], settings)));
   }
   return result;
+}
+
+bool ReadSettingLines(const std::string& path, std::vector<std::string>& lines, bool& exists) {
+  lines.clear();
+  errno = 0;
+  UniqueFile file(std::fopen(path.c_str(), "r"));
+  exists = file || errno != ENOENT;
+  if (!file) return !exists;
+  char buffer[kMaxSettingLineLength + 1];
+  while (std::fgets(buffer, sizeof buffer, file.get())) lines.emplace_back(buffer);
+  return !std::ferror(file.get());
+}
+
+std::optional<std::string> SavedSettingsText(const std::string& path, const ClientSettings& settings) {
+  std::vector<std::string> lines;
+  bool exists = false;
+  if (!ReadSettingLines(path, lines, exists)) return std::nullopt;
+  std::string text;
+  for (const std::string& line : RewriteSettingLines(lines, settings)) text += line + "\r\n";
+  return text;
 }
 
 ClientSettings FirstRunClientSettings(int screenHeight) {

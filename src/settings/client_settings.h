@@ -43,6 +43,14 @@ void ApplySettingLines(const std::vector<std::string>& lines, ClientSettings& se
 // appear are appended in the order of the key table.
 std::vector<std::string> RewriteSettingLines(const std::vector<std::string>& lines, const ClientSettings& settings);
 
+// The file's lines as the client reads them (text mode, a longer line in pieces of kMaxSettingLineLength).
+// False when a file is there but cannot be opened or read to its end; a missing file has no lines.
+bool ReadSettingLines(const std::string& path, std::vector<std::string>& lines, bool& exists);
+
+// What a save writes: the file's lines rewritten from settings, CR LF after each. Nothing when the file is
+// there but cannot be read: saving it as if new would drop the player's other lines.
+std::optional<std::string> SavedSettingsText(const std::string& path, const ClientSettings& settings);
+
 // The settings a fresh installation gets: the defaults, with 800 by 600 on screens lower than 900 pixels.
 ClientSettings FirstRunClientSettings(int screenHeight);
 
@@ -54,5 +62,6 @@ bool LoadClientSettings(const std::string& path, ClientSettings& settings);
 
 // Rewrites the file through path + ".tmp" and a replacing move, so the client never sees a partial
 // file. False, with the old file intact, no temporary file left and the failing call's last-error
-// code kept, when the temporary file cannot be created or written or the move is refused.
+// code kept, when the file cannot be read, the temporary file cannot be created or written or the
+// move is refused.
 bool SaveClientSettings(const std::string& path, const ClientSettings& settings);

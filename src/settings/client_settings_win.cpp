@@ -1,23 +1,11 @@
 #include "settings/client_settings_win.h"
 
-#include <cstdio>
-#include <vector>
+#include <optional>
 
-#include "core/unique_file.h"
 #include "core/unique_handle_win.h"
 #include "settings/client_settings.h"
 
 namespace {
-
-// Text mode and a fixed buffer, as the client reads the file: CR LF arrives as LF, and a line longer
-// than the buffer arrives in pieces.
-bool ReadSettingLines(const std::string& path, std::vector<std::string>& lines) {
-  UniqueFile file(std::fopen(path.c_str(), "r"));
-  if (!file) return false;
-  char buffer[kMaxSettingLineLength + 1];
-  while (std::fgets(buffer, sizeof buffer, file.get())) lines.emplace_back(buffer);
-  return true;
-}
 
 bool WriteAll(HANDLE file, const std::string& text) {
   const char* data = text.data();
@@ -63,15 +51,17 @@ bool ReplaceFileWithText(const std::string& path, const std::string& text) {
 
 bool LoadClientSettings(const std::string& path, ClientSettings& settings) {
   std::vector<std::string> lines;
-  if (!ReadSettingLines(path, lines)) return false;
+  bool exists = false;
+  if (!ReadSettingLines(path, lines, exists) || !exists) return false;
   ApplySettingLines(lines, settings);
   return true;
 }
 
 bool SaveClientSettings(const std::string& path, const ClientSettings& settings) {
-  std::vector<std::string> lines;
-  ReadSettingLines(path, lines);  // a missing file simply has no lines to keep
-  std::string text;
-  for (const std::string& line : RewriteSettingLines(lines, settings)) text += line + "\r\n";
-  return ReplaceFileWithText(path, text);
+  const std::optional<std::string> text = SavedSettingsText(path, settings);
+  if (!text) {
+    if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_READ_FAULT);  // the callers log a code
+    return false;
+  }
+  return ReplaceFileWithText(path, *text);
 }

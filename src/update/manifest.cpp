@@ -2,6 +2,21 @@
 
 #include "update/member_search.h"
 
+bool IsVersionText(const std::string& text) {
+  if (text.empty() || text.size() > 20) return false;
+  bool groupOpen = false;  // the current group has a digit
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      groupOpen = true;
+    } else if (c == '.' && groupOpen) {
+      groupOpen = false;
+    } else {
+      return false;
+    }
+  }
+  return groupOpen;
+}
+
 std::string ParseLatestVersion(const std::string& content) {
   std::string line = content.substr(0, content.find('\n'));
   while (!line.empty()) {
@@ -9,11 +24,7 @@ std::string ParseLatestVersion(const std::string& content) {
     if (last != '\r' && last != '\n' && last != ' ' && last != '\t') break;
     line.pop_back();
   }
-  if (line.empty() || line.size() > 20) return std::string();
-  for (char c : line) {
-    if ((c < '0' || c > '9') && c != '.') return std::string();
-  }
-  return line;
+  return IsVersionText(line) ? line : std::string();
 }
 
 namespace {
@@ -45,10 +56,13 @@ const MemberPattern& FileEntryPattern() {
   return pattern;
 }
 
-// False when a size does not fit.
+// False when the version is not a version text or a size does not fit.
 bool ReadMembers(const MemberText& text, Manifest& parsed) {
   MemberMatch match;
-  if (FindMember(text, VersionPattern(), 0, match)) parsed.version = match.groups[1];
+  if (FindMember(text, VersionPattern(), 0, match)) {
+    if (!IsVersionText(match.groups[1])) return false;
+    parsed.version = match.groups[1];
+  }
   if (FindMember(text, PatchHashPattern(), 0, match)) parsed.patchHash = match.groups[1];
   if (FindMember(text, PatchSizePattern(), 0, match) && !DigitsToInt64(match.groups[1], parsed.patchSize)) {
     return false;

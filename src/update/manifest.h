@@ -22,11 +22,17 @@ struct Manifest {
   ManifestFiles files;
 };
 
+// A version text as the site may publish it (in latest.txt and as the manifest's "version"): 1 to 20 characters,
+// groups of digits separated by single dots, no group empty ("1.2.3", "7"; never "..", ".5", "5." or "1..2").
+// Anything else could reach the log and version.txt as server-made text.
+bool IsVersionText(const std::string& text);
+
 // The version named by latest.txt, from the file's content as read in text mode: the first line without its
-// trailing CR, LF, blanks and tabs. Empty when that is not 1 to 20 characters of "0"-"9" and ".".
+// trailing CR, LF, blanks and tabs. Empty when that is not a version text.
 std::string ParseLatestVersion(const std::string& content);
 
 // Reads manifest.json's text into `manifest`; true when it lists at least one file. `version` keeps its value when
-// the text has no "version" member. A size beyond the signed 64-bit range makes the whole text unreadable: false,
-// with files, patch hash, patch size and store flag emptied and `version` untouched.
+// the text has no "version" member. A "version" that is not a version text, or a size beyond the signed 64-bit
+// range, makes the whole text unreadable: false, with files, patch hash, patch size and store flag emptied and
+// `version` untouched.
 bool ParseManifest(const std::string& text, Manifest& manifest);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "core/command_line.h"
 #include "core/launcher_app.h"
 #include "core/log.h"
 #include "core/module_path_win.h"
@@ -84,20 +85,26 @@ bool InstalarLauncherNuevo() {
     return false;
   }
   DeleteFileA(old.c_str());
-  // A running executable can be renamed but not overwritten or deleted.
-  if (!MoveFileExA(current.c_str(), old.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  // A running executable can be renamed but not overwritten or deleted. The two renames follow each
+  // other directly and reach the disk before returning, so that a crash or a power cut leaves the
+  // launcher's name empty for as short a time as possible.
+  constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  if (!MoveFileExA(current.c_str(), old.c_str(), kMoveFlags)) {
     Log("No se pudo apartar el launcher actual (error %lu)", GetLastError());
     return false;
   }
-  if (!MoveFileExA(fresh.c_str(), current.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    const DWORD error = GetLastError();
-    MoveFileExA(old.c_str(), current.c_str(), MOVEFILE_REPLACE_EXISTING);
-    Log("No se pudo colocar el launcher nuevo (error %lu); se deja el actual", error);
+  if (!MoveFileExA(fresh.c_str(), current.c_str(), kMoveFlags)) {
+    Log("No se pudo colocar el launcher nuevo (error %lu); se deja el actual", GetLastError());
+    if (!MoveFileExA(old.c_str(), current.c_str(), kMoveFlags)) {
+      Log("No se pudo devolver el launcher actual a su sitio (error %lu)", GetLastError());
+    }
     return false;
   }
   const std::string directory = LauncherDirectory();
+  // The new launcher is told that it restarts, so that it waits for this one to close instead of
+  // taking it for a second start and ending.
   const INT_PTR result = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(nullptr, "open", current.c_str(), nullptr, directory.c_str(), SW_SHOWNORMAL));
+      ShellExecuteA(nullptr, "open", current.c_str(), kRestartSwitch, directory.c_str(), SW_SHOWNORMAL));
   if (result > 32) {
     Log("Launcher nuevo instalado y arrancado");
   } else {

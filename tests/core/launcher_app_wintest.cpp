@@ -91,11 +91,16 @@ TEST(LocalVersion, FirstLineAsItStands) {
   EXPECT_EQ(ReadFileBytes(dir / "version.txt"), "3.1.4") << "no line ending";
   EXPECT_EQ(app.localVersion, "3.1.4");
 
-  // A version.txt that cannot be written leaves the version as it was.
+  // A version.txt that cannot be written leaves the version as it was, and says so.
   DeleteFileA("version.txt");
   ASSERT_TRUE(CreateDirectoryA("version.txt", nullptr));
-  app.SaveLocalVersion("9.9");
+  const std::string log = LauncherDirectory() + "launcher_log.txt";
+  DeleteFileA(log.c_str());
+  EXPECT_FALSE(app.SaveLocalVersion("9.9"));
   EXPECT_EQ(app.localVersion, "3.1.4");
+  const std::vector<std::string> messages = LogMessages(log);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("No se pudo escribir version.txt con la version 9.9 (error ", 0), 0u) << messages[0];
   RemoveDirectoryA("version.txt");
   SetCurrentDirectoryA(previous);
 }

@@ -23,7 +23,6 @@ std::string Format(const char* format, ...) {
 
 TEST(FormatLogLine, StampAndCrLf) {
   EXPECT_EQ(FormatLogLine({2026, 9, 1, 7, 5, 3}, "hola"), "[2026-09-01 07:05:03] hola\r\n");
-  EXPECT_EQ(FormatLogLine({2026, 12, 31, 23, 59, 59}, "a\nb"), "[2026-12-31 23:59:59] a\r\nb\r\n");
   EXPECT_EQ(FormatLogLine({2026, 1, 2, 0, 0, 0}, ""), "[2026-01-02 00:00:00] \r\n");
 }
 
@@ -43,6 +42,22 @@ TEST(FormatLogMessage, WideTextGoesThroughTheConverterWhole) {
   // An unmappable character is replaced; the rest of the message still follows.
   EXPECT_EQ(Format("idioma %ls, codigo %s", L"\u0420\u0443\u0441 ru", "ru"), "idioma ??? ru, codigo ru");
   EXPECT_EQ(Format("%lc%lc", static_cast<wint_t>(L'a'), static_cast<wint_t>(0x416)), "a?");
+}
+
+TEST(FormatLogMessage, ControlCharactersNeverStartALine) {
+  // A server-given path must not forge a time-stamped line of its own.
+  EXPECT_EQ(Format("FALTA: %s", "a\r\n[2026-01-01 00:00:00] Todo al dia"),
+            "FALTA: a\\x0D\\x0A[2026-01-01 00:00:00] Todo al dia");
+  EXPECT_EQ(Format("%ls|%c|%s|%.2s", L"x\ny", '\t', "\x1b[31m\x7f", "\n\n\n"), "x\\x0Ay|\\x09|\\x1B[31m\\x7F|\\x0A\\x0A");
+  EXPECT_EQ(Format("uno\ndos %d", 2), "uno\\x0Ados 2");
+}
+
+TEST(FormatLogMessage, DirectivesItCannotReadStopTheArguments) {
+  EXPECT_EQ(Format("%hhd %hu %s", 300, 70000u, "ok"), "44 4464 ok");
+  // Past an unknown directive the later arguments' places are unknown: the rest stays as written.
+  EXPECT_EQ(Format("a %C %s", L'x', "b"), "a %C %s");
+  EXPECT_EQ(Format("%d %Ld %s", 1, 2LL, "b"), "1 %Ld %s");
+  EXPECT_EQ(Format("%qd %s", 2LL, "b"), "%qd %s");
 }
 
 TEST(FormatLogMessage, Truncation) {

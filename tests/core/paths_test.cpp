@@ -53,7 +53,8 @@ TEST(IsSafeRelativePath, RejectsWhatWindowsDoesNotStoreAsNamed) {
       {"conin$", false},
       {"CONOUT$.txt", false},
       {"nul .txt", false},
-      {"com\xB9", false},  // superscript one in the ANSI code page
+      {"com\xB9", false},      // superscript one in code page 1252
+      {"LPT\xC2\xB3.x", false},  // superscript three in UTF-8
       // Trailing dots and blanks are dropped by Windows, so the file lands under another name.
       {"data./x", false},
       {"x.", false},

@@ -14,6 +14,7 @@ TEST(UpdateUrlFromIniLine, LineRules) {
       {"url=https://a.example/updates", "https://a.example/updates"},
       {"  url=https://a.example///", "https://a.example"},
       {"\turl=https://a.example\r\n", "https://a.example"},
+      {"\xEF\xBB\xBFurl=https://bom.example", "https://bom.example"},  // saved by Notepad as UTF-8
       {"url=https://a.example  \t \r", "https://a.example"},
       {"url= https://a.example", " https://a.example"},  // a blank after '=' belongs to the value
       {"url=http://plain.example/", "http://plain.example"},

@@ -40,6 +40,11 @@ class GameFolder:
             result.stdout, result.stderr = out.read(), err.read()
         return result
 
+    def start(self, *args: str) -> subprocess.Popen:
+        """Starts launcher.exe and returns at once; its output is dropped."""
+        return subprocess.Popen(["wine", str(self.path / "launcher.exe"), *args], cwd=self.path,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
     def write_ini(self, url: str) -> None:
         (self.path / "actualizador.ini").write_bytes(f"url={url}\r\n".encode())
 
@@ -47,16 +52,42 @@ class GameFolder:
         log = self.path / "launcher_log.txt"
         if not log.exists():
             return []
-        return [line.split("] ", 1)[1] for line in log.read_bytes().decode("cp1252").split("\r\n") if line]
+        # The launcher's code page is UTF-8 (its manifest says so).
+        return [line.split("] ", 1)[1] for line in log.read_bytes().decode("utf-8").split("\r\n") if line]
 
     def client_starts(self) -> list[str]:
         record = self.path / "qarlokclient_started.txt"
-        return record.read_text(encoding="cp1252").splitlines() if record.exists() else []
+        return record.read_text(encoding="utf-8").splitlines() if record.exists() else []
 
 
 @pytest.fixture
 def game(tmp_path) -> GameFolder:
     return GameFolder(tmp_path / "game")
+
+
+def wait_for(condition, seconds: float = 60):
+    """Polls until condition() is true; fails after the given number of seconds."""
+    deadline = time.time() + seconds
+    while not condition():
+        assert time.time() < deadline, "gave up waiting"
+        time.sleep(0.1)
+
+
+def desktop() -> Path:
+    users = Path(os.environ["WINEPREFIX"]) / "drive_c" / "users"
+    return next(users.glob("*/Desktop"))
+
+
+@pytest.fixture
+def clean_desktop():
+    """Sets any existing Vandrel.lnk aside and puts it back afterwards."""
+    link = desktop() / "Vandrel.lnk"
+    kept = link.read_bytes() if link.exists() else None
+    link.unlink(missing_ok=True)
+    yield link
+    link.unlink(missing_ok=True)
+    if kept is not None:
+        link.write_bytes(kept)
 
 
 def wine_path(path: Path) -> str:

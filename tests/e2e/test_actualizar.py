@@ -4,7 +4,7 @@ import shutil
 
 import pytest
 
-from conftest import GameFolder, make_client
+from conftest import GameFolder, make_client, wait_for
 
 V1 = {
     "qarlokclient.exe": b"MZ client 1",
@@ -24,8 +24,8 @@ def publish_versions(site, tmp_path, name, *extra):
     return url
 
 
-def install(tmp_path, files, url):
-    game = GameFolder(tmp_path / "game")
+def install(tmp_path, files, url, name="game"):
+    game = GameFolder(tmp_path / name)
     make_client(game.path, files)
     (game.path / "version.txt").write_bytes(b"1.0.0")
     game.write_ini(url)
@@ -110,3 +110,42 @@ def test_up_to_date_installation_needs_nothing(site, tmp_path):
     site.control("clear_log")
     assert game.run("/actualizar", "rapido").returncode == 0
     assert not any("/archivos/" in path for path in site.request_counts())
+
+
+def test_one_launcher_per_folder(site, tmp_path):
+    url = publish_versions(site, tmp_path, "uno-por-carpeta")
+    game = install(tmp_path, V1, url)
+    (game.path / "acceso-directo.hecho").write_bytes(b"")  # no desktop shortcut from this test
+    other = install(tmp_path, V1, "http://127.0.0.1:1/nadie", "otra")
+    site.control("clear_log")
+    # The first run waits minutes for the site (five stalled requests), far longer than a second run waits.
+    for path, times in (("latest.txt", 2), ("3.0.0/manifest.json", 3)):
+        site.control(f"rule?path=/uno-por-carpeta/{path}&mode=stall&seconds=300&times={times}")
+    first = game.start("/actualizar")
+    restart = None
+    try:
+        wait_for(lambda: site.request_counts().get("/uno-por-carpeta/latest.txt"))  # the first holds the folder
+        assert other.run("/verificar").returncode == 0, "another folder is not held up"
+        assert game.run().returncode == 0
+        assert not (game.path / "locale.cfg").exists(), "a second windowed start leaves the folder alone"
+        assert "Ya hay un launcher trabajando en esta carpeta; este se cierra" in game.log_lines()
+        second = game.run("/actualizar")
+        assert second.returncode == 1
+        assert second.stdout.decode().splitlines() == [
+            "Otro launcher trabaja en esta carpeta; se espera a que termine",
+            "Otro launcher sigue trabajando en esta carpeta; no se hace nada"], "and nothing else was done"
+
+        # Started by a self-update, the new launcher waits for the old one to end, even one that crashed.
+        restart = game.start("/reinicio")
+        waiting = "Otro launcher trabaja en esta carpeta; se espera a que termine (hasta 30 s)"
+        wait_for(lambda: game.log_lines().count(waiting) == 2)
+        first.kill()
+        wait_for(lambda: (game.path / "locale.cfg").exists())
+    finally:
+        for process in (first, restart):
+            if process:
+                process.kill()
+                process.wait()
+    site.control("reset")
+    assert game.run("/actualizar").returncode == 0
+    assert_matches(game, V3)

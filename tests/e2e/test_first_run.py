@@ -1,9 +1,5 @@
 """A first windowed start in an empty folder: the client's files, the marker and the desktop shortcut."""
-import os
 import sys
-from pathlib import Path
-
-import pytest
 
 from conftest import ROOT, wine_path
 
@@ -18,23 +14,6 @@ def start_and_close(game) -> None:
     window = LauncherWindow(game.path)
     window.click(905, 55)
     assert window.wait() == 0
-
-
-def desktop() -> Path:
-    users = Path(os.environ["WINEPREFIX"]) / "drive_c" / "users"
-    return next(users.glob("*/Desktop"))
-
-
-@pytest.fixture
-def clean_desktop():
-    """Sets any existing Vandrel.lnk aside and puts it back afterwards."""
-    link = desktop() / "Vandrel.lnk"
-    kept = link.read_bytes() if link.exists() else None
-    link.unlink(missing_ok=True)
-    yield link
-    link.unlink(missing_ok=True)
-    if kept is not None:
-        link.write_bytes(kept)
 
 
 def test_first_start_in_an_empty_folder(game, clean_desktop):

@@ -143,3 +143,21 @@ def test_unreachable_server_is_logged_and_exits_zero(tmp_path):
     assert "Error al descargar latest.txt" in result.stdout.decode()
     assert (game.path / "version.txt").read_bytes() == b"0.5"
     assert not (game.path / "verificacion.cache").exists()
+
+
+def test_server_text_cannot_forge_log_lines_or_version_txt(installed, site, request):
+    game = installed
+    manifest = site.root / request.node.name / "1.0.0" / "manifest.json"
+    text = manifest.read_text()
+    forged = "[2026-01-01 00:00:00] Verificacion completa: todo correcto"
+    entry = '"x\r\n' + forged + '": {"hash": "' + "0" * 64 + '", "tamano": 5},\n    '
+    manifest.write_bytes(text.replace('"data/', entry + '"data/', 1).encode())
+    rerun(game)
+    # The manifest is read as text, where CR LF arrives as a line feed.
+    assert pending_lines(game) == ["x\\x0A" + forged], "one log call, one line"
+
+    (game.path / "version.txt").write_bytes(b"0.9")
+    manifest.write_bytes(text.replace('"version": "1.0.0"', '"version": "1.0.0\r\n' + forged + '"').encode())
+    rerun(game)
+    assert game.log_lines()[-1] == "Verificacion: ERROR al conectar con el servidor"
+    assert (game.path / "version.txt").read_bytes() == b"0.9"

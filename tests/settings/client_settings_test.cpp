@@ -110,4 +110,12 @@ TEST(FirstRunClientSettings, ScreensLowerThan900PixelsGet800By600) {
   }
 }
 
+TEST(SavedSettingsText, AFileThatCannotBeReadIsNeverSavedAsNew) {
+  // A folder stands for a qarlok.cfg that is there but unreadable: no system reads a folder as text.
+  EXPECT_FALSE(SavedSettingsText(".", ClientSettings{}).has_value()) << "the player's other lines would be lost";
+  const auto fresh = SavedSettingsText("no-such-folder/qarlok.cfg", ClientSettings{});
+  ASSERT_TRUE(fresh.has_value()) << "a missing file is saved with the eleven keys";
+  EXPECT_EQ(fresh->substr(0, 16), "WIDTH\t\t\t\t\t1024\r\n");
+}
+
 }  // namespace

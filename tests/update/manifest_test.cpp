@@ -29,7 +29,11 @@ TEST(ParseLatestVersion, FirstLineRules) {
       {"1.2.3\n9.9.9\n", "1.2.3"},
       {"12345678901234567.89", "12345678901234567.89"},  // 20 characters
       {"12345678901234567.890", ""},                     // 21
-      {"...", "..."},
+      {"10.0.3", "10.0.3"},
+      {"..", ""},
+      {".5", ""},
+      {"5.", ""},
+      {"1..2", ""},
       {" 1.2.3", ""},
       {"v1.2.3", ""},
       {"1.2.3-beta", ""},
@@ -94,6 +98,10 @@ TEST(ParseManifest, Rules) {
       {"empty text", "", false, "old", "", 0, false, {}},
       {"entry size beyond 64 bits: nothing is read",
        "\"version\": \"5\", \"almacen\": true, " + a1 + Entry("b", kHashA, "9223372036854775808"),
+       false, "old", "", 0, false, {}},
+      {"a version that is not dot-separated digits: nothing is read",
+       "\"version\": \"1.0\r\n[2026-01-01 00:00:00] x\", " + a1, false, "old", "", 0, false, {}},
+      {"a version with an empty group: nothing is read", "\"version\": \"1..0\", " + a1,
        false, "old", "", 0, false, {}},
       {"patch size beyond 64 bits: nothing is read", "\"patch_tamano\": 99999999999999999999, " + a1,
        false, "old", "", 0, false, {}},
