@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/launcher_app.h"
+#include "core/module_path_win.h"
 #include "support/server_test_win.h"
 #include "update/messages.h"
 
@@ -82,13 +83,43 @@ TEST_F(DownloadTest, OneFailureThenSuccess) {
   EXPECT_EQ(ReadFileBytes(dir / "out.bin"), "contenido");
 }
 
-TEST_F(DownloadTest, EmptyBodyIsAFailureAndLeavesAnEmptyFile) {
-  ASSERT_TRUE(WriteSiteFile(server, "dl/empty.bin", "never sent"));
-  ControlServer(server, "rule?path=/dl/empty.bin&mode=empty");
-  EXPECT_FALSE(app.DownloadFile(Http("/dl/empty.bin"), "out.bin"));
-  EXPECT_EQ(RequestCount(server, "/dl/empty.bin"), 3);
-  EXPECT_TRUE(FileExists(dir / "out.bin"));
-  EXPECT_EQ(ReadFileBytes(dir / "out.bin"), "");
+TEST_F(DownloadTest, FailedDownloadLeavesNoFile) {
+  // An empty body, and an endless one against a bound: a full disk must not stay full.
+  for (const char* rule : {"mode=empty", "mode=endless"}) {
+    ASSERT_TRUE(WriteSiteFile(server, "dl/bad.bin", "never sent"));
+    ControlServer(server, std::string("rule?path=/dl/bad.bin&") + rule);
+    EXPECT_FALSE(app.DownloadFile(Http("/dl/bad.bin"), "out.bin", 0, CappedAt(100000))) << rule;
+    EXPECT_FALSE(FileExists(dir / "out.bin")) << rule;
+  }
+  EXPECT_EQ(RequestCount(server, "/dl/bad.bin"), 6);
+}
+
+TEST_F(DownloadTest, AttemptsEndAtTheSizeBoundAndBelowTheLowSpeed) {
+  DownloadLimits slow = CappedAt(20000);
+  slow.lowSpeedBytesPerSecond = 1000;
+  slow.lowSpeedSeconds = 2;
+  struct Case {
+    const char* rule;  // for the first attempt; the second gets the file
+    DownloadLimits limits;
+    const char* logged;  // "" for none, else the log line before the URL
+  } const cases[] = {
+      {"mode=normal", CappedAt(20000), ""},  // exactly the bound is fine
+      {"mode=endless", CappedAt(20000), "Descarga cortada: %s pasa de 20000 bytes"},
+      {"mode=endless&length=1000000000000000", CappedAt(20000), "Descarga cortada: %s pasa de 20000 bytes"},
+      {"mode=trickle&seconds=0.3&bytes=50", slow, "Descarga cortada por lenta (menos de 1000 bytes/s durante 2 s): %s"},
+  };
+  const std::string body(20000, 'b');
+  ASSERT_TRUE(WriteSiteFile(server, "dl/b.bin", body));
+  for (const Case& c : cases) {
+    ControlServer(server, "reset");
+    DeleteFileA((LauncherDirectory() + "launcher_log.txt").c_str());
+    ControlServer(server, std::string("rule?path=/dl/b.bin&times=1&") + c.rule);
+    EXPECT_TRUE(app.DownloadFile(Http("/dl/b.bin"), "b.bin", 0, c.limits)) << c.rule;
+    EXPECT_EQ(ReadFileBytes(dir / "b.bin"), body) << c.rule;
+    std::string expected = c.logged;
+    if (!expected.empty()) expected.replace(expected.find("%s"), 2, Http("/dl/b.bin"));
+    EXPECT_EQ(LogLines(), expected.empty() ? std::vector<std::string>{} : std::vector<std::string>{expected}) << c.rule;
+  }
 }
 
 TEST_F(DownloadTest, BodyCutShortIsRetriedNotAccepted) {

@@ -66,6 +66,14 @@ TEST_F(RemoteManifestTest, MalformedVersionLinesAreRejected) {
 }
 
 TEST_F(RemoteManifestTest, MissingFilesAndUnreadableManifest) {
+  ControlServer(server, "rule?path=/" + prefix + "/latest.txt&mode=endless");  // never fills the disk
+  {
+    CapturedStdout out;
+    EXPECT_FALSE(app.FetchRemoteManifest());
+    EXPECT_EQ(out.Finish(), "Reintentando descarga (intento 2)...\nReintentando descarga (intento 3)...\n"
+                            "Error al descargar latest.txt\n");
+  }
+  ControlServer(server, "reset");
   {
     CapturedStdout out;
     EXPECT_FALSE(app.FetchRemoteManifest());  // nothing published: latest.txt is a 404
