@@ -198,7 +198,7 @@ TEST_F(RepairTest, StoreFileThatIsNotThePublishedOneNeverReachesItsDestination) 
     // Served by a rule: the site folder, seen through Wine, does not tell letter cases apart.
     ControlServer(server, "rule?mode=no_length&path=/" + prefix + "/archivos/" + hash.substr(0, 2) + "/" + hash +
                               "&body=" + c.served);
-    EXPECT_FALSE(DownloadFromStore(app)) << c.served;
+    EXPECT_FALSE(Quietly([&] { return DownloadFromStore(app); })) << c.served;
     EXPECT_EQ(Names(game.path()), std::vector<std::string>{}) << c.served;
     EXPECT_EQ(LogMessages().back().rfind(c.logged, 0), 0u) << LogMessages().back();
   }
@@ -295,7 +295,7 @@ TEST_F(RepairTest, ArchivesThatCannotBeExtractedLeaveTheOldFiles) {
   for (const Case& c : cases) {
     seen.clear();
     app.remoteManifest.patchHash = ServePatch(c.fixture);
-    EXPECT_FALSE(InstallFullPatch(app, "2.0")) << c.fixture;
+    EXPECT_FALSE(Quietly([&] { return InstallFullPatch(app, "2.0"); })) << c.fixture;
     EXPECT_EQ(Texts(UM_FAILED), std::vector<std::string>{"Error al descomprimir"}) << c.fixture;
     EXPECT_EQ(Names(game.path()), std::vector<std::string>{"a.txt"}) << c.fixture << ": no temporary file left";
     EXPECT_EQ(ReadFileBytes(game / "a.txt"), "old") << c.fixture;
@@ -327,7 +327,7 @@ TEST_F(RepairTest, DoneOnlyWhenEveryPendingFileHoldsItsPublishedContent) {
     if (spoiled.hash.empty()) app.pendingFiles.push_back(c.spoiled);
     spoiled.hash = spoiled.hash.empty() ? std::string(64, 'c') : Upper(spoiled.hash);
     app.remoteManifest.patchHash = ServePatch("many.zip");
-    RunUpdate(app);
+    Quietly([&] { RunUpdate(app); });
     EXPECT_EQ(Texts(UM_FAILED), std::vector<std::string>{"Instalacion incompleta: 1 archivos no coinciden"}) << c.name;
     EXPECT_NE(seen.back().message, UM_UPDATE_DONE) << c.name;
     EXPECT_EQ(ReadFileBytes(game / "version.txt"), "1.0") << c.name;
@@ -351,7 +351,7 @@ TEST_F(RepairTest, UnverifiedPatchIsNeverExtracted) {
   for (const Case& c : cases) {
     seen.clear();
     app.remoteManifest.patchHash = c.patchHash;
-    RunUpdate(app);
+    Quietly([&] { RunUpdate(app); });
     EXPECT_EQ(Texts(UM_FAILED), std::vector<std::string>{c.failure});
     EXPECT_FALSE(FileExists(game / "f00.txt"));
     EXPECT_FALSE(FileExists(game / "patch_temp.zip"));
