@@ -6,6 +6,8 @@
 //   bench_win store <update site url> <manifest file>   (run in the folder to repair; every file pending)
 #include <windows.h>
 
+#include <unzip.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +35,20 @@ long long FileSize(const char* path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return -1;
   return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The extraction writes only listed files: every entry of the archive is listed, with its own size.
+void ListEveryEntry(const char* archive, Manifest& manifest) {
+  unzFile zip = unzOpen(archive);
+  if (zip == nullptr) return;
+  for (int at = unzGoToFirstFile(zip); at == UNZ_OK; at = unzGoToNextFile(zip)) {
+    char name[512] = {};
+    unz_file_info info;
+    if (unzGetCurrentFileInfo(zip, &info, name, sizeof name - 1, nullptr, 0, nullptr, 0) == UNZ_OK) {
+      manifest.files[name] = ManifestEntry{std::string(64, '0'), static_cast<int64_t>(info.uncompressed_size)};
+    }
+  }
+  unzClose(zip);
 }
 
 }  // namespace
@@ -69,6 +85,7 @@ int main(int argc, char** argv) {
   }
   if (what == "extract" && argc >= 4) {
     CreateDirectoryA(argv[3], nullptr);
+    ListEveryEntry(argv[2], app.remoteManifest);
     const auto start = std::chrono::steady_clock::now();
     const bool ok = ExtractPatch(app, argv[2], argv[3]);
     std::fprintf(stderr, "ExtractPatch: %.2f s%s\n", SecondsSince(start), ok ? "" : " (FAILED)");

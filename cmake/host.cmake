@@ -16,3 +16,5 @@ target_include_directories(vandrel_portable PUBLIC ${CMAKE_SOURCE_DIR}/src)
 add_executable(unit_tests ${UNIT_TESTS})
 target_link_libraries(unit_tests PRIVATE vandrel_portable gtest_main)
 target_include_directories(unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+# Data files shared by the tests of both builds (and the publisher's).
+target_compile_definitions(unit_tests PRIVATE VANDREL_FIXTURES="${CMAKE_SOURCE_DIR}/tests/fixtures/")

@@ -41,6 +41,8 @@ file(GLOB_RECURSE WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/s
 add_executable(win_tests ${UNIT_TESTS} ${WIN_TESTS} ${WIN_TEST_SUPPORT})
 target_link_libraries(win_tests PRIVATE vandrel gtest_main bcrypt)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+# Under Wine the build tree is reached through drive Z:.
+target_compile_definitions(win_tests PRIVATE VANDREL_FIXTURES="Z:${CMAKE_SOURCE_DIR}/tests/fixtures/")
 
 # Stand-in game client for tests and the demo.
 add_executable(qarlokclient WIN32 tools/qarlokclient/qarlokclient.cpp tools/qarlokclient/qarlokclient.rc)

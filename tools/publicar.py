@@ -45,8 +45,9 @@ LAUNCHER_OWN_FILES = {
 # Windows refuses these in file names; the launcher would fail to create such a file on every update.
 WINDOWS_FORBIDDEN = set('<>|?*')
 
+# The launcher's version rule: digits in dot-separated groups, none empty, at most 20 characters in all.
+VERSION_RULE = re.compile(r"[0-9]+(\.[0-9]+)*\Z")
 # The launcher's own readers, character for character.
-LATEST_RULE = re.compile(r"[0-9.]{1,%d}\Z" % MAX_VERSION_CHARS)
 ADDRESS_PATTERN = re.compile(r'https?://[^"]+\Z')
 LAUNCHER_JSON_PATTERNS = {
     "version": re.compile(r'"version"\s*:\s*"([^"]*)"'),
@@ -78,6 +79,14 @@ def is_reserved_device_name(component):
     return len(base) == 4 and base[:3] in ("com", "lpt") and (base[3] in "123456789" or base[3] in "\u00b9\u00b2\u00b3")
 
 
+def is_short_name_alias(component):
+    """An 8.3 short name such as LAUNCH~1.TXT, which Windows may resolve to another, longer name."""
+    base, _, ext = component.rpartition(".") if "." in component else (component, "", "")
+    tilde = base.find("~")
+    return len(base) <= 8 and len(ext) <= 3 and 0 <= tilde < len(base) - 1 and base[tilde + 1:].isdigit() \
+        and base[tilde + 1:].isascii()
+
+
 def component_problem(component):
     if component == "..":
         return "tiene un componente '..'"
@@ -87,6 +96,8 @@ def component_problem(component):
         return "tiene un componente que termina en punto o en espacio (Windows lo recorta)"
     if is_reserved_device_name(component):
         return "usa un nombre reservado de Windows (%s)" % component
+    if is_short_name_alias(component):
+        return "parece un nombre corto de Windows (%s), que puede ser otro archivo" % component
     return None
 
 
@@ -137,10 +148,11 @@ def shown(text):
 
 
 def excluded_reason(rel):
-    name = lower_ascii(rel.rsplit("/", 1)[-1])
-    if name == LAUNCHER_NAME:
+    parts = re.split(r"[/\\]", rel)
+    if lower_ascii(parts[-1]) == LAUNCHER_NAME:
         return "es el launcher; se publica con 'publicar.py launcher'"
-    if "/" not in rel and name in LAUNCHER_OWN_FILES:
+    named = [lower_ascii(part) for part in parts if part not in ("", ".")]
+    if len(named) == 1 and named[0] in LAUNCHER_OWN_FILES:
         return "lo escribe el propio launcher en cada instalacion"
     return None
 
@@ -252,13 +264,20 @@ class Transaction:
         return path
 
     def put(self, temp, final):
-        """Moves temp onto final; what final held is kept aside until commit."""
+        """Moves temp onto final; what final held is kept aside until commit. A file is replaced in one step, so
+        launchers reading it meanwhile find the old or the new one, never none."""
         backup = None
-        if os.path.lexists(final):
+        if os.path.isdir(final) and not os.path.islink(final):
             backup = self.temp_path(os.path.dirname(final), os.path.basename(final) + ".anterior")
             os.rename(final, backup)
+        elif os.path.lexists(final):
+            backup = self.temp_path(os.path.dirname(final), os.path.basename(final) + ".anterior")
+            try:
+                os.link(final, backup)
+            except OSError:  # a file system without hard links
+                shutil.copy2(final, backup)
         self.swapped.append((final, backup))
-        os.rename(temp, final)
+        os.replace(temp, final)
 
     def commit(self):
         for _, backup in self.swapped:
@@ -271,6 +290,9 @@ class Transaction:
     def rollback(self):
         for final, backup in reversed(self.swapped):
             try:
+                if backup and not os.path.isdir(backup):
+                    os.replace(backup, final)
+                    continue
                 if os.path.lexists(final):
                     remove_tree(final)
                 if backup:
@@ -321,13 +343,10 @@ def copy_hashing(source_path, out):
 
 
 def check_version(version):
-    if not LATEST_RULE.match(version):
-        raise Refused("la version %s no vale: latest.txt solo admite de 1 a %d caracteres entre los digitos y '.'"
-                      % (shown(repr(version)), MAX_VERSION_CHARS))
-    # Also a folder name on the site: "." or ".." would point elsewhere, and Windows hosts drop a final dot.
-    if not any(c.isdigit() for c in version) or version.endswith("."):
-        raise Refused("la version %s no vale como nombre de carpeta: necesita algun digito y no puede acabar en '.'"
-                      % version)
+    # Also a folder name on the site: groups of digits never make "." or "..", nor a final dot that Windows drops.
+    if not VERSION_RULE.match(version) or len(version) > MAX_VERSION_CHARS:
+        raise Refused("la version %s no vale: el launcher solo admite grupos de digitos separados por un punto "
+                      "(p. ej. 1.4.2), de %d caracteres como mucho" % (shown(repr(version)), MAX_VERSION_CHARS))
 
 
 def write_patch(tx, stage, files):
@@ -381,9 +400,12 @@ def fill_store(tx, site, files, entries):
         size = entries[rel][1]
         folder = os.path.join(site, "archivos", digest[:2])
         final = os.path.join(folder, digest)
-        if os.path.isfile(final) and os.path.getsize(final) == size:
-            present += 1
-            continue
+        if os.path.isfile(final):
+            # Only the content counts: a store file cut short or altered on the host is written again.
+            if sha256_of(final) == (digest, size):
+                present += 1
+                continue
+            print("AVISO: %s no tenia el contenido de su nombre; se reescribe" % os.path.relpath(final, site))
         tx.make_dirs(folder)
         temp, out = tx.open_temp(folder, digest)
         with out:
@@ -392,7 +414,7 @@ def fill_store(tx, site, files, entries):
             os.fsync(out.fileno())
         if copied != (digest, size):
             raise OSError("%s ha cambiado durante la publicacion; vuelve a publicar" % rel)
-        tx.put(temp, final)  # a store file of the wrong size is replaced, the old one kept until commit
+        tx.put(temp, final)  # the old content is kept until commit
         added += 1
     return added, present
 
@@ -437,11 +459,6 @@ def publish_game(args):
           % (version, site, len(entries), total / 1048576.0, patch_size / 1048576.0))
     if store:
         print("Almacen: %d archivos nuevos, %d ya estaban" % (added, present))
-    empty = [rel for rel, (_, size) in sorted(entries.items()) if size == 0]
-    if empty and store:
-        # The launcher counts an empty answer as a failed download, so these come only with patch.zip.
-        print("AVISO: %d archivos vacios (%s...) no se pueden bajar sueltos del almacen; si faltan, el launcher "
-              "bajara patch.zip entero" % (len(empty), empty[0]))
     return EXIT_OK
 
 
@@ -559,9 +576,10 @@ Codigos de salida:
   3  fallo al escribir o interrupcion; se ha deshecho lo escrito y el sitio queda como estaba
 
 Nombres de archivo: solo ASCII, sin comillas dobles, barras invertidas, ':', '< > | ? *', caracteres de control,
-nombres reservados de Windows (con, nul, aux.pak...) ni componentes que acaben en punto o espacio; dos nombres que
-solo se diferencian en mayusculas tampoco. launcher.exe (en cualquier carpeta) y los archivos que escribe el propio
-launcher (version.txt, launcher_log.txt, verificacion.cache, qarlok.cfg, locale.cfg...) no se publican.
+nombres reservados de Windows (con, nul, aux.pak...), nombres cortos de Windows (LAUNCH~1.TXT) ni componentes que
+acaben en punto o espacio; dos nombres que solo se diferencian en mayusculas tampoco. launcher.exe (en cualquier
+carpeta) y los archivos que escribe el propio launcher (version.txt, launcher_log.txt, verificacion.cache, qarlok.cfg,
+locale.cfg...) no se publican.
 Mas detalles y como servir el sitio: docs/sitio-de-actualizaciones.md
 """
 
@@ -577,7 +595,8 @@ def build_parser():
         formatter_class=argparse.RawDescriptionHelpFormatter,
         description="Publica la carpeta del cliente como una version y la anuncia en latest.txt.")
     game.add_argument("--cliente", required=True, metavar="CARPETA", help="carpeta con el cliente completo")
-    game.add_argument("--version", required=True, help="texto de version: de 1 a 20 digitos y puntos, p. ej. 1.4.2")
+    game.add_argument("--version", required=True,
+                      help="grupos de digitos separados por un punto, hasta 20 caracteres, p. ej. 1.4.2")
     game.add_argument("--sitio", required=True, metavar="CARPETA", help="carpeta del sitio (se crea si no existe)")
     game.add_argument("--sin-almacen", action="store_true",
                       help="no llena archivos/ y el manifiesto dice \"almacen\": false (solo patch.zip)")

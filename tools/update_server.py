@@ -22,6 +22,10 @@ POST with a JSON object or a form body; body values win over query values. Answe
                                                       headers and N bytes (default half), wait S seconds,
                                                       then the rest (default) or close
       mode=no_length                                  200 without Content-Length, ended by closing
+      mode=endless     [length=N]                     200 and zero bytes (announcing Content-Length N, or none)
+                                                      until the client leaves; closed after 256 MiB, so that a
+                                                      client without a bound still ends
+      mode=trickle     seconds=S [bytes=N]            headers, then N bytes (default 1) every S seconds
       mode=normal                                     removes the rule for P
     Common: times=N applies the rule to the next N matching requests only, then P is served normally
     (times=2 with mode=status status=500 fails the first two requests). body=TEXT replaces the file's
@@ -50,7 +54,8 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 CONTROL_PREFIX = "/__control/"
 CHUNK = 64 * 1024
-MODES = ("status", "empty", "truncate", "stall", "stall_body", "no_length", "normal")
+ENDLESS_BYTES = 256 * 1024 * 1024
+MODES = ("status", "empty", "truncate", "stall", "stall_body", "no_length", "endless", "trickle", "normal")
 
 
 class RuleError(ValueError):
@@ -86,10 +91,14 @@ class SiteState:
         rule = {"mode": mode}
         if mode == "status":
             rule["status"] = _int_param(params, "status", 500, 100, 999)
-        if mode in ("stall", "stall_body"):
+        if mode in ("stall", "stall_body", "trickle"):
             rule["seconds"] = _float_param(params, "seconds", 0.0, 3600.0)
         if mode in ("truncate", "stall_body"):
             rule["bytes"] = _int_param(params, "bytes", None, 0, 1 << 62)
+        if mode == "trickle":
+            rule["bytes"] = _int_param(params, "bytes", 1, 1, 1 << 20)
+        if mode == "endless":
+            rule["length"] = _int_param(params, "length", None, 0, 1 << 62)
         if mode == "truncate":
             rule["abort"] = _bool_param(params, "abort")
         if mode == "stall_body":
@@ -249,6 +258,8 @@ class Handler(BaseHTTPRequestHandler):
             if body is None:
                 body = "%d %s\n" % (status, self.responses.get(status, ("",))[0])
             return self._simple(status, body, send_body)
+        if mode == "endless":
+            return self._endless(rule["length"], send_body)
 
         if rule is not None and "body" in rule:
             data = rule["body"].encode("utf-8")
@@ -271,7 +282,13 @@ class Handler(BaseHTTPRequestHandler):
         if not send_body:
             return 200
 
-        if mode in ("truncate", "stall_body"):
+        if mode == "trickle":
+            for start in range(0, total, rule["bytes"]):
+                if start:
+                    self._wait(rule["seconds"])
+                self.wfile.write(data[start:start + rule["bytes"]])
+                self.wfile.flush()
+        elif mode in ("truncate", "stall_body"):
             cut = rule["bytes"] if rule["bytes"] is not None else total // 2
             cut = min(cut, total)
             self._write(data[:cut])
@@ -287,6 +304,22 @@ class Handler(BaseHTTPRequestHandler):
         else:
             self._write(data)
         self.wfile.flush()
+        return 200
+
+    def _endless(self, length, send_body):
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        if length is None:
+            self.send_header("Connection", "close")
+        else:
+            self.send_header("Content-Length", str(length))
+        self.close_connection = True
+        self.end_headers()
+        block = bytes(CHUNK)
+        for _ in range(ENDLESS_BYTES // CHUNK if send_body else 0):
+            if self.server.state.stopping.is_set():
+                break
+            self.wfile.write(block)  # ends with OSError once the client hangs up
         return 200
 
     def _read_file(self):

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "update/download_limits.h"
 #include "update/launcher_info.h"
 #include "update/manifest.h"
 #include "update/verification_cache.h"
@@ -38,8 +39,10 @@ struct LauncherApp {
   bool SaveLocalVersion(const std::string& version);
 
   // One GET streamed into the destination, up to three attempts. True when a complete body of at
-  // least one byte arrived with status 200. A known expectedSize sends progress to reportWindow.
-  bool DownloadFile(const std::string& url, const std::string& destination, int64_t expectedSize = 0);
+  // least one byte arrived with status 200. A known expectedSize sends progress to reportWindow. An
+  // attempt fails beyond the limits; the destination of a false result is deleted.
+  bool DownloadFile(const std::string& url, const std::string& destination, int64_t expectedSize = 0,
+                    const DownloadLimits& limits = DownloadLimits());
   // latest.txt, then that version's manifest.json, into remoteManifest; true when it lists files.
   bool FetchRemoteManifest();
   bool ParseManifest(const std::string& text);

@@ -4,13 +4,27 @@ namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
+// An 8.3 short name such as "LAUNCH~1.TXT": where Windows keeps short names it is another name of some
+// longer one (launcher_log.txt, a player's save), so writing it would change a file nobody listed.
+bool IsShortNameAlias(const std::string& component) {
+  const size_t dot = component.rfind('.');
+  const std::string base = component.substr(0, dot);
+  if (base.size() > 8 || (dot != std::string::npos && component.size() - dot - 1 > 3)) return false;
+  const size_t tilde = base.find('~');
+  if (tilde == std::string::npos || tilde + 1 == base.size()) return false;
+  for (size_t i = tilde + 1; i < base.size(); ++i) {
+    if (base[i] < '0' || base[i] > '9') return false;
+  }
+  return true;
+}
+
 bool IsUnsafeComponent(const std::string& component) {
   if (component == "..") return true;
   if (component.empty() || component == ".") return false;
   // Windows silently drops a trailing dot or blank, so "a." and "a " would land as "a".
   const char last = component.back();
   if (last == '.' || last == ' ') return true;
-  return IsReservedDeviceName(component);
+  return IsReservedDeviceName(component) || IsShortNameAlias(component);
 }
 
 }  // namespace
@@ -71,4 +85,37 @@ std::string ToLowerAscii(std::string text) {
 
 bool IsLauncherFileName(const std::string& path, const std::string& runningName) {
   return ToLowerAscii(FileNameOf(path)) == runningName;
+}
+
+bool IsLauncherOwnFile(const std::string& path, const std::string& runningName) {
+  // The file counts as top-level when nothing but "." and empty components stand before it ("./version.txt").
+  std::string name;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = start;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    const std::string component = path.substr(start, end - start);
+    if (!component.empty() && component != ".") {
+      if (!name.empty()) return false;
+      name = ToLowerAscii(component);
+    }
+    start = end + 1;
+  }
+  static const char* const kOwnFiles[] = {
+      "launcher_log.txt",     "version.txt",          "verificacion.cache",    "verificacion.cache.tmp",
+      "acceso-directo.hecho", "latest_remote.txt",    "manifest_remote.json",  "descarga_temporal.tmp",
+      "patch_temp.zip",       "launcher_remote.json", "estado_temporal.json",  "qarlok.cfg",
+      "qarlok.cfg.tmp",       "locale.cfg",           "locale.cfg.tmp",
+  };
+  for (const char* own : kOwnFiles) {
+    if (name == own) return true;
+  }
+  return name == runningName + ".nuevo" || name == runningName + ".viejo";
+}
+
+SitePath ClassifySitePath(const std::string& path, const std::string& runningName) {
+  if (!IsSafeRelativePath(path)) return SitePath::Unsafe;
+  if (IsLauncherFileName(path, runningName)) return SitePath::RunningLauncher;
+  if (IsLauncherOwnFile(path, runningName)) return SitePath::LauncherOwn;
+  return SitePath::Writable;
 }

@@ -22,3 +22,17 @@ std::string ToLowerAscii(std::string text);
 
 // True when the file name of the path equals runningName (already lower case), ignoring ASCII case.
 bool IsLauncherFileName(const std::string& path, const std::string& runningName);
+
+// True when the path names, at the top of the installation folder and in any letter case, a file that the
+// launcher itself keeps there: its log, version.txt, the verification cache, its fixed download and
+// temporary names, the player's qarlok.cfg and locale.cfg, and runningName + ".nuevo" / ".viejo".
+bool IsLauncherOwnFile(const std::string& path, const std::string& runningName);
+
+// What the launcher does with a relative path named by the update site (a manifest path, a zip entry).
+enum class SitePath {
+  Writable,         // a game file
+  Unsafe,           // fails IsSafeRelativePath: could leave the folder or land under another name
+  RunningLauncher,  // the running launcher's file name, in any folder
+  LauncherOwn,      // one of the launcher's own files (IsLauncherOwnFile)
+};
+SitePath ClassifySitePath(const std::string& path, const std::string& runningName);

@@ -51,8 +51,35 @@ long long AnnouncedLength(HINTERNET request) {
 
 enum class Attempt { Done, Failed, NotFound };
 
+void LogTooLong(const std::string& url, const DownloadLimits& limits) {
+  Log("Descarga cortada: %s pasa de %lld bytes", url.c_str(), static_cast<long long>(limits.maxBytes));
+}
+
+// Counts the bytes of one time window; the attempt is too slow when a whole window falls short of the rate.
+class LowSpeedWatch {
+ public:
+  explicit LowSpeedWatch(const DownloadLimits& limits) : limits_(limits), start_(GetTickCount64()) {}
+  bool TooSlow(DWORD read) {
+    bytes_ += read;
+    const uint64_t now = GetTickCount64();
+    const uint64_t elapsedMs = now - start_;
+    if (elapsedMs < static_cast<uint64_t>(limits_.lowSpeedSeconds) * 1000) return false;
+    if (static_cast<uint64_t>(bytes_) * 1000 < static_cast<uint64_t>(limits_.lowSpeedBytesPerSecond) * elapsedMs) {
+      return true;
+    }
+    start_ = now;
+    bytes_ = 0;
+    return false;
+  }
+
+ private:
+  const DownloadLimits& limits_;
+  uint64_t start_;
+  int64_t bytes_ = 0;
+};
+
 Attempt TryDownload(const LauncherApp& app, const std::string& url, const std::string& destination,
-                    int64_t expectedSize) {
+                    int64_t expectedSize, const DownloadLimits& limits) {
   UniqueInternet session(
       WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
   if (!session) return Attempt::Failed;
@@ -96,17 +123,27 @@ Attempt TryDownload(const LauncherApp& app, const std::string& url, const std::s
     return status == 404 ? Attempt::NotFound : Attempt::Failed;
   }
 
+  const long long announced = AnnouncedLength(request.get());
+  if (announced > limits.maxBytes) {
+    LogTooLong(url, limits);
+    return Attempt::Failed;
+  }
   UniqueFile file(std::fopen(destination.c_str(), "wb"));
   if (!file) return Attempt::Failed;
 
-  const long long announced = AnnouncedLength(request.get());
   std::vector<char> block(kReadBlock);
+  LowSpeedWatch watch(limits);
   long long received = 0;
   bool broken = false;
   DWORD read = 0;
   do {
     read = 0;
     if (!WinHttpReadData(request.get(), block.data(), kReadBlock, &read)) {
+      broken = true;
+      break;
+    }
+    if (read > limits.maxBytes - received) {
+      LogTooLong(url, limits);
       broken = true;
       break;
     }
@@ -120,23 +157,34 @@ Attempt TryDownload(const LauncherApp& app, const std::string& url, const std::s
       const long long percent = received * 100 / expectedSize;
       SendToWindow(app.reportWindow, UM_PROGRESS, 0, static_cast<LPARAM>(percent));
     }
+    if (read > 0 && watch.TooSlow(read)) {
+      Log("Descarga cortada por lenta (menos de %lld bytes/s durante %lld s): %s",
+          static_cast<long long>(limits.lowSpeedBytesPerSecond), static_cast<long long>(limits.lowSpeedSeconds),
+          url.c_str());
+      broken = true;
+      break;
+    }
   } while (read > 0);
 
   if (std::fclose(file.release()) != 0) broken = true;
   // A connection closed early can end like a complete body; the announced length tells them apart.
   if (announced >= 0 && received < announced) broken = true;
-  return !broken && received > 0 ? Attempt::Done : Attempt::Failed;
+  if (!broken && received > 0) return Attempt::Done;
+  // A partial file is never left behind: a full disk must not stay full.
+  DeleteFileA(destination.c_str());
+  return Attempt::Failed;
 }
 
 }  // namespace
 
-bool LauncherApp::DownloadFile(const std::string& url, const std::string& destination, int64_t expectedSize) {
+bool LauncherApp::DownloadFile(const std::string& url, const std::string& destination, int64_t expectedSize,
+                               const DownloadLimits& limits) {
   for (int attempt = 1, waitMs = 1000; waitMs <= 3000; ++attempt, waitMs += 1000) {
     if (attempt > 1) {
       PrintLine("Reintentando descarga (intento " + std::to_string(attempt) + ")...");
       Sleep(static_cast<DWORD>(waitMs));
     }
-    switch (TryDownload(*this, url, destination, expectedSize)) {
+    switch (TryDownload(*this, url, destination, expectedSize, limits)) {
       case Attempt::Done:
         return true;
       case Attempt::NotFound:

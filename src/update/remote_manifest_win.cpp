@@ -9,7 +9,7 @@
 #include "update/verification_cache_win.h"
 
 bool LauncherApp::FetchRemoteManifest() {
-  if (!DownloadFile(updateUrl + "/latest.txt", "latest_remote.txt")) {
+  if (!DownloadFile(updateUrl + "/latest.txt", "latest_remote.txt", 0, CappedAt(kLatestCap))) {
     PrintLine("Error al descargar latest.txt");
     return false;
   }
@@ -25,7 +25,8 @@ bool LauncherApp::FetchRemoteManifest() {
   }
   PrintLine("Version remota: " + version);
 
-  if (!DownloadFile(updateUrl + "/" + version + "/manifest.json", "manifest_remote.json")) {
+  const std::string manifestUrl = updateUrl + "/" + version + "/manifest.json";
+  if (!DownloadFile(manifestUrl, "manifest_remote.json", 0, CappedAt(kManifestCap))) {
     PrintLine("Error al descargar manifest.json");
     return false;
   }

@@ -34,7 +34,8 @@ bool ParseLauncherInfo(LauncherApp& app, const std::string& text) {
 
 bool CheckLauncherUpdate(LauncherApp& app) {
   DeleteFileA(kDescriptionFile);
-  if (!app.DownloadFile(app.updateUrl + "/launcher/launcher.json", kDescriptionFile)) {
+  if (!app.DownloadFile(app.updateUrl + "/launcher/launcher.json", kDescriptionFile, 0,
+                        CappedAt(kLauncherInfoCap))) {
     Log("Sin launcher.json en el servidor; se sigue con el launcher actual");
     return false;
   }
@@ -61,7 +62,7 @@ bool CheckLauncherUpdate(LauncherApp& app) {
 
   const std::string newPath = exePath + ".nuevo";
   DeleteFileA(newPath.c_str());
-  if (!app.DownloadFile(info.url, newPath, info.size)) {
+  if (!app.DownloadFile(info.url, newPath, info.size, info.size > 0 ? CappedAt(info.size) : DownloadLimits())) {
     Log("No se pudo descargar el launcher nuevo de %s", info.url.c_str());
     DeleteFileA(newPath.c_str());
     return false;

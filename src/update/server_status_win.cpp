@@ -3,6 +3,7 @@
 #include "core/launcher_app.h"
 #include "core/process_values_win.h"
 #include "core/text_file.h"
+#include "update/download_limits.h"
 #include "update/server_status.h"
 
 namespace {
@@ -13,7 +14,7 @@ constexpr char kStatusFile[] = "estado_temporal.json";
 int32_t FetchPlayersOnline() {
   if (app == nullptr || app->launcherInfo.web.empty()) return -1;
   DeleteFileA(kStatusFile);
-  if (!app->DownloadFile(StatusAddress(app->launcherInfo.web), kStatusFile)) return -1;
+  if (!app->DownloadFile(StatusAddress(app->launcherInfo.web), kStatusFile, 0, CappedAt(kServerStatusCap))) return -1;
   std::string text;
   ReadTextFile(kStatusFile, text);
   DeleteFileA(kStatusFile);

@@ -3,10 +3,12 @@
 
 #include "core/launcher_app.h"
 #include "core/log.h"
+#include "core/module_path_win.h"
 #include "core/paths.h"
 #include "core/unique_file.h"
 #include "update/install_paths.h"
 #include "update/messages_win.h"
+#include "update/place_file_win.h"
 #include "update/repair_win.h"
 #include "update/sha256_win.h"
 
@@ -33,6 +35,7 @@ bool DownloadFromStore(LauncherApp& app) {
   }
   Log("Descarga por ficheros: %d ficheros, %.2f MB", fileCount, totalBytes / 1048576.0);
 
+  const std::string runningName = RunningLauncherName();
   int placed = 0;
   int64_t doneBytes = 0;
   for (const std::string& path : app.pendingFiles) {
@@ -41,12 +44,17 @@ bool DownloadFromStore(LauncherApp& app) {
       Log("El manifiesto no tiene hash para %s", path.c_str());
       return false;
     }
-    if (!IsSafeRelativePath(path)) {
+    const SitePath kind = ClassifySitePath(path, runningName);
+    if (kind == SitePath::Unsafe) {
       Log("Ruta insegura en el manifiesto, ignorada: %s", path.c_str());
       continue;
     }
-    if (IsRunningLauncher(path)) {
+    if (kind == SitePath::RunningLauncher) {
       Log("Omitido (es el launcher en ejecucion): %s", path.c_str());
+      continue;
+    }
+    if (kind == SitePath::LauncherOwn) {
+      Log("Omitido (es un archivo del propio launcher): %s", path.c_str());
       continue;
     }
     const ManifestEntry& entry = found->second;
@@ -57,7 +65,9 @@ bool DownloadFromStore(LauncherApp& app) {
 
     const std::string address = StoreAddress(app.updateUrl, entry.hash);
     DeleteFileA(kTemporary);
-    const bool fetched = entry.hash == kEmptySha256 ? MakeEmptyTemporary() : app.DownloadFile(address, kTemporary);
+    // No more bytes than the manifest lists: a store file cannot fill the disk.
+    const bool fetched = entry.hash == kEmptySha256 ? MakeEmptyTemporary()
+                                                    : app.DownloadFile(address, kTemporary, 0, CappedAt(entry.size));
     if (!fetched) {
       Log("No se pudo descargar %s (%s)", path.c_str(), address.c_str());
       return false;
@@ -71,7 +81,7 @@ bool DownloadFromStore(LauncherApp& app) {
 
     const std::string destination = StoreDestination(path);
     CreateDirectories(ParentDirectory(destination));
-    if (!MoveFileExA(kTemporary, destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!PlaceFile(kTemporary, destination)) {
       Log("No se pudo colocar %s (error %lu)", destination.c_str(), GetLastError());
       DeleteFileA(kTemporary);
       return false;

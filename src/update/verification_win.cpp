@@ -7,6 +7,7 @@
 #include "core/launcher_app.h"
 #include "core/log.h"
 #include "core/modes.h"
+#include "core/module_path_win.h"
 #include "core/paths.h"
 #include "ui/ui_text.h"
 #include "update/messages_win.h"
@@ -73,7 +74,8 @@ void LauncherApp::VerifyGameFiles() {
   const DWORD start = GetTickCount();
 
   for (const auto& [path, entry] : remoteManifest.files) {
-    if (IsRunningLauncher(path)) {
+    // The launcher's own files are never taken from the site, so they are not compared with it either.
+    if (IsRunningLauncher(path) || IsLauncherOwnFile(path, RunningLauncherName())) {
       ++processed;
       continue;
     }

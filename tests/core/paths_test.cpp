@@ -2,86 +2,59 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace {
 
-struct PathCase {
-  const char* path;
-  bool safe;
-};
-
-TEST(IsSafeRelativePath, AcceptsAndRejects) {
-  const std::string longest(240, 'a');
-  const std::string tooLong(241, 'a');
-  const PathCase cases[] = {
-      {"data/file.pak", true},
-      {"./data/file.pak", true},          // a "." component is harmless
-      {"data//file.pak", true},           // empty component
-      {"data\\sub\\file.pak", true},
-      {"..data/file", true},              // merely begins with two dots
-      {"data/..hidden", true},
-      {".config", true},
-      {"m\xC3\xBAsica/\xE9t\xE9.ogg", true},  // bytes of 128 and above are allowed
-      {"", false},
-      {"../x.txt", false},
-      {"data/../../x.txt", false},
-      {"data\\..\\x.txt", false},
-      {"data/..", false},
-      {"C:/x", false},
-      {"C:x", false},
-      {"file.txt:stream", false},
-      {"/x", false},
-      {"\\x", false},
-      {"da\tta/x", false},
-      {"x\x1f", false},
-      {"x\n", false},
-  };
-  for (const PathCase& c : cases) EXPECT_EQ(IsSafeRelativePath(c.path), c.safe) << '"' << c.path << '"';
-  EXPECT_TRUE(IsSafeRelativePath(longest));
-  EXPECT_FALSE(IsSafeRelativePath(tooLong));
+// A path column of tests/fixtures/path_rules.tsv: C escapes \\ \t \n \xNN.
+std::string Unescape(const std::string& text) {
+  std::string bytes;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      bytes += text[i];
+    } else if (text[++i] == 'x') {
+      bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      bytes += text[i] == 't' ? '\t' : text[i] == 'n' ? '\n' : text[i];
+    }
+  }
+  return bytes;
 }
 
-TEST(IsSafeRelativePath, RejectsWhatWindowsDoesNotStoreAsNamed) {
-  const PathCase cases[] = {
-      // Device names open a device instead of a file, with or without an extension.
-      {"nul", false},
-      {"data/nul.txt", false},
-      {"aux.pak", false},
-      {"CON", false},
-      {"Prn.log", false},
-      {"sub/com1", false},
-      {"LPT9.dat", false},
-      {"conin$", false},
-      {"CONOUT$.txt", false},
-      {"nul .txt", false},
-      {"com\xB9", false},      // superscript one in code page 1252
-      {"LPT\xC2\xB3.x", false},  // superscript three in UTF-8
-      // Trailing dots and blanks are dropped by Windows, so the file lands under another name.
-      {"data./x", false},
-      {"x.", false},
-      {"x ", false},
-      {"dir /x", false},
-      {"...", false},
-      // Look-alikes that are ordinary file names.
-      {"com0", true},
-      {"com10", true},
-      {"lpt", true},
-      {"console.txt", true},
-      {"nul_x.txt", true},
-      {"data/auxiliar.pak", true},
-      {"x.y", true},
-      {" x", true},
-  };
-  for (const PathCase& c : cases) EXPECT_EQ(IsSafeRelativePath(c.path), c.safe) << '"' << c.path << '"';
+const char* VerdictName(SitePath verdict) {
+  switch (verdict) {
+    case SitePath::Writable: return "ok";
+    case SitePath::Unsafe: return "unsafe";
+    case SitePath::RunningLauncher: return "launcher";
+    case SitePath::LauncherOwn: return "own";
+  }
+  return "?";
 }
 
-TEST(IsLauncherFileName, ComparesOnlyTheFileNameIgnoringCase) {
-  EXPECT_TRUE(IsLauncherFileName("launcher.exe", "launcher.exe"));
-  EXPECT_TRUE(IsLauncherFileName("bin/sub\\LAUNCHER.EXE", "launcher.exe"));
-  EXPECT_TRUE(IsLauncherFileName("x/Launcher.Exe", "launcher.exe"));
-  EXPECT_FALSE(IsLauncherFileName("launcher.exe.bak", "launcher.exe"));
-  EXPECT_FALSE(IsLauncherFileName("launcher.exe/other", "launcher.exe"));
-  EXPECT_FALSE(IsLauncherFileName("mylauncher.exe", "launcher.exe"));
-  EXPECT_TRUE(IsLauncherFileName("a/VANDREL.EXE", "vandrel.exe"));
+// The table shared with the publisher's tests; "publisher" rows are names only the publisher refuses.
+TEST(ClassifySitePath, FollowsTheSharedPathRuleTable) {
+  std::ifstream table(VANDREL_FIXTURES "path_rules.tsv", std::ios::binary);
+  ASSERT_TRUE(table) << "tests/fixtures/path_rules.tsv";
+  int rows = 0;
+  for (std::string line; std::getline(table, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const size_t tab = line.find('\t');
+    const size_t tab2 = line.find('\t', tab + 1);
+    ASSERT_NE(tab2, std::string::npos) << line;
+    std::string expected = line.substr(tab + 1, tab2 - tab - 1);
+    if (expected == "publisher") expected = "ok";
+    EXPECT_EQ(VerdictName(ClassifySitePath(Unescape(line.substr(0, tab)), "launcher.exe")), expected)
+        << line.substr(0, tab) << " (" << line.substr(tab2 + 1) << ")";
+    ++rows;
+  }
+  EXPECT_GT(rows, 50);
+}
+
+TEST(ClassifySitePath, UsesTheRunningLaunchersOwnName) {
+  EXPECT_EQ(ClassifySitePath("a/VANDREL.EXE", "vandrel.exe"), SitePath::RunningLauncher);
+  EXPECT_EQ(ClassifySitePath("Vandrel.exe.nuevo", "vandrel.exe"), SitePath::LauncherOwn);
+  EXPECT_EQ(ClassifySitePath("launcher.exe", "vandrel.exe"), SitePath::Writable);
 }
 
 TEST(PathPieces, DirectoryAndFileName) {

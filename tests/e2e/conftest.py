@@ -28,12 +28,14 @@ class GameFolder:
         if stay_seconds:
             (self.path / "qarlokclient_stay.txt").write_text(str(stay_seconds))
 
-    def run(self, *args: str, cwd: Path | None = None, timeout: float = 120) -> subprocess.CompletedProcess:
-        """Runs launcher.exe with the arguments; returns the finished process (exit code in returncode)."""
+    def run(self, *args: str, cwd: Path | None = None, timeout: float = 120,
+            wrap: tuple = ()) -> subprocess.CompletedProcess:
+        """Runs launcher.exe with the arguments, under the command prefix `wrap` if any; returns the finished
+        process (exit code in returncode)."""
         # Output goes through files, not pipes: Wine services started on the way inherit the
         # handles and would keep a pipe open long after the launcher has ended.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            result = subprocess.run(["wine", str(self.path / "launcher.exe"), *args], cwd=cwd or self.path,
+            result = subprocess.run([*wrap, "wine", str(self.path / "launcher.exe"), *args], cwd=cwd or self.path,
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout)
             out.seek(0)
             err.seek(0)

@@ -1,6 +1,9 @@
 """/actualizar end to end: versions published with publicar.py, an older installation repaired by launcher.exe."""
+import contextlib
 import hashlib
-import shutil
+import os
+import subprocess
+import sys
 
 import pytest
 
@@ -149,3 +152,49 @@ def test_one_launcher_per_folder(site, tmp_path):
     site.control("reset")
     assert game.run("/actualizar").returncode == 0
     assert_matches(game, V3)
+
+
+def test_read_only_listed_file_is_replaced(site, tmp_path):
+    # Windows refuses to replace a read-only file (error 5); Wine replaces it all the same (docs/wine.md), so
+    # here this only keeps the path that clears the attribute working.
+    url = publish_versions(site, tmp_path, "solo-lectura")
+    game = install(tmp_path, V1, url)
+    (game.path / "data/mapas/norte.pak").chmod(0o444)  # copied from a disc
+    assert game.run("/actualizar").returncode == 0, game.log_lines()
+    assert_matches(game, V3)
+
+
+# A file-size limit where mounting is not allowed: writes beyond it fail instead of killing the process.
+SIZE_LIMITED = ("import os, resource, signal, sys; signal.signal(signal.SIGXFSZ, signal.SIG_IGN); "
+                "resource.setrlimit(resource.RLIMIT_FSIZE, (int(sys.argv[1]),) * 2); os.execvp(sys.argv[2], sys.argv[2:])")
+
+
+@contextlib.contextmanager
+def small_disk(folder, size):
+    """A full disk for the files the launcher writes into folder; yields the command prefix to run it with."""
+    folder.mkdir(parents=True)
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%d" % size, "tmpfs", str(folder)],
+                             capture_output=True).returncode == 0
+    try:
+        yield () if mounted else (sys.executable, "-c", SIZE_LIMITED, str(size))
+    finally:
+        if mounted:
+            subprocess.run(["umount", "-l", str(folder)], check=True)
+
+
+def test_full_disk_keeps_the_old_files_and_leaves_nothing_behind(site, tmp_path):
+    big = {**V1, "data/mapas/norte.pak": bytes(3 << 20)}  # a few KiB in patch.zip, too big for the disk
+    for version, files in (("1.0.0", V1), ("2.0.0", big)):
+        url = site.publish_game("lleno", make_client(tmp_path / version, files), version, "--sin-almacen")
+    game = GameFolder(tmp_path / "game")
+    with small_disk(game.path / "data/mapas", 1 << 20) as wrap:
+        make_client(game.path, V1)
+        (game.path / "version.txt").write_bytes(b"1.0.0")
+        game.write_ini(url)
+        result = game.run("/actualizar", wrap=wrap)
+        assert result.returncode == 1
+        assert_matches(game, V1)
+        assert sorted(os.listdir(game.path / "data/mapas")) == ["norte.pak", "sur.pak"], "no partial file left"
+    assert not (game.path / "patch_temp.zip").exists()
+    assert (game.path / "version.txt").read_bytes() == b"1.0.0"
+    assert any(line.startswith("No se pudo extraer data/mapas/norte.pak: error al escribir") for line in game.log_lines())

@@ -93,16 +93,17 @@ def test_touched_changed_and_missing_files(installed):
     assert pending_lines(game) == ["data/mapas/norte.pak", "data/mapas/sur.pak", "musica/tema.ogg"]
 
 
-def test_running_launcher_listed_with_another_hash_is_never_pending(installed, site, request):
+def test_the_launcher_and_its_own_files_listed_with_another_hash_are_never_pending(installed, site, request):
     game = installed
     manifest = site.root / request.node.name / "1.0.0" / "manifest.json"
     text = manifest.read_text()
-    entry = '"launcher.exe": {"hash": "' + "0" * 64 + '", "tamano": 5},\n    '
-    manifest.write_text(text.replace('"data/', entry + '"data/', 1))
+    entries = "".join('"%s": {"hash": "%s", "tamano": 5},\n    ' % (name, "0" * 64)
+                      for name in ("launcher.exe", "version.txt", "qarlok.cfg"))
+    manifest.write_text(text.replace('"data/', entries + '"data/', 1))
     rerun(game)
-    assert summary(game) == ("completa", 7, 0, 6, 0)
+    assert summary(game) == ("completa", 9, 0, 6, 0)
     rerun(game, "rapido")
-    assert summary(game) == ("rapida", 7, 0, 0, 6)
+    assert summary(game) == ("rapida", 9, 0, 0, 6)
 
 
 @pytest.mark.parametrize("age, mode", [(6 * 86400, "rapida"), (8 * 86400, "completa"), (-86400, "completa")])

@@ -38,3 +38,11 @@ class CapturedStdout {
   bool finished_ = false;
   std::string text_;
 };
+
+// Runs f with standard output captured and dropped, so that the launcher's progress lines stay out of a
+// passing run; checks go after it, where a failure is seen.
+template <typename F>
+auto Quietly(F f) {
+  CapturedStdout quiet;
+  return f();
+}

@@ -139,6 +139,7 @@ FAULTS = [
     (dict(mode="stall_body", seconds=STALL, bytes=300), BIN, [200], "10240", DATA, False, "body"),
     (dict(mode="stall_body", seconds=STALL, bytes=300, then="close"), BIN, [200], "10240", DATA[:300], False, "body"),
     (dict(mode="no_length"), BIN, [200], None, DATA, False, None),
+    (dict(mode="trickle", seconds=STALL / 2, bytes=4000), BIN, [200], "10240", DATA, False, "body"),
     (dict(mode="no_length", body='{"online": 7}'), "/estado.php", [200], None, b'{"online": 7}', False, None),
     (dict(path="*", mode="status", status=502), "/missing", [502], "16", b"502 Bad Gateway\n", False, None),
     ([dict(path="*", mode="status", status=502), dict(mode="empty")], BIN, [200], "0", b"", False, None),

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/launcher_app.h"
+#include "core/module_path_win.h"
 #include "support/server_test_win.h"
 #include "update/messages.h"
 
@@ -82,20 +83,51 @@ TEST_F(DownloadTest, OneFailureThenSuccess) {
   EXPECT_EQ(ReadFileBytes(dir / "out.bin"), "contenido");
 }
 
-TEST_F(DownloadTest, EmptyBodyIsAFailureAndLeavesAnEmptyFile) {
-  ASSERT_TRUE(WriteSiteFile(server, "dl/empty.bin", "never sent"));
-  ControlServer(server, "rule?path=/dl/empty.bin&mode=empty");
-  EXPECT_FALSE(app.DownloadFile(Http("/dl/empty.bin"), "out.bin"));
-  EXPECT_EQ(RequestCount(server, "/dl/empty.bin"), 3);
-  EXPECT_TRUE(FileExists(dir / "out.bin"));
-  EXPECT_EQ(ReadFileBytes(dir / "out.bin"), "");
+TEST_F(DownloadTest, FailedDownloadLeavesNoFile) {
+  // An empty body, and an endless one against a bound: a full disk must not stay full.
+  for (const char* rule : {"mode=empty", "mode=endless"}) {
+    ASSERT_TRUE(WriteSiteFile(server, "dl/bad.bin", "never sent"));
+    ControlServer(server, std::string("rule?path=/dl/bad.bin&") + rule);
+    EXPECT_FALSE(Quietly([&] { return app.DownloadFile(Http("/dl/bad.bin"), "out.bin", 0, CappedAt(100000)); }))
+        << rule;
+    EXPECT_FALSE(FileExists(dir / "out.bin")) << rule;
+  }
+  EXPECT_EQ(RequestCount(server, "/dl/bad.bin"), 6);
+}
+
+TEST_F(DownloadTest, AttemptsEndAtTheSizeBoundAndBelowTheLowSpeed) {
+  DownloadLimits slow = CappedAt(20000);
+  slow.lowSpeedBytesPerSecond = 1000;
+  slow.lowSpeedSeconds = 2;
+  struct Case {
+    const char* rule;  // for the first attempt; the second gets the file
+    DownloadLimits limits;
+    const char* logged;  // "" for none, else the log line before the URL
+  } const cases[] = {
+      {"mode=normal", CappedAt(20000), ""},  // exactly the bound is fine
+      {"mode=endless", CappedAt(20000), "Descarga cortada: %s pasa de 20000 bytes"},
+      {"mode=endless&length=1000000000000000", CappedAt(20000), "Descarga cortada: %s pasa de 20000 bytes"},
+      {"mode=trickle&seconds=0.3&bytes=50", slow, "Descarga cortada por lenta (menos de 1000 bytes/s durante 2 s): %s"},
+  };
+  const std::string body(20000, 'b');
+  ASSERT_TRUE(WriteSiteFile(server, "dl/b.bin", body));
+  for (const Case& c : cases) {
+    ControlServer(server, "reset");
+    DeleteFileA((LauncherDirectory() + "launcher_log.txt").c_str());
+    ControlServer(server, std::string("rule?path=/dl/b.bin&times=1&") + c.rule);
+    EXPECT_TRUE(Quietly([&] { return app.DownloadFile(Http("/dl/b.bin"), "b.bin", 0, c.limits); })) << c.rule;
+    EXPECT_EQ(ReadFileBytes(dir / "b.bin"), body) << c.rule;
+    std::string expected = c.logged;
+    if (!expected.empty()) expected.replace(expected.find("%s"), 2, Http("/dl/b.bin"));
+    EXPECT_EQ(LogLines(), expected.empty() ? std::vector<std::string>{} : std::vector<std::string>{expected}) << c.rule;
+  }
 }
 
 TEST_F(DownloadTest, BodyCutShortIsRetriedNotAccepted) {
   const std::string body(20000, 'm');
   ASSERT_TRUE(WriteSiteFile(server, "dl/cut.json", body));
   ControlServer(server, "rule?path=/dl/cut.json&mode=truncate&bytes=5000&times=1");
-  EXPECT_TRUE(app.DownloadFile(Http("/dl/cut.json"), "out.json"));
+  EXPECT_TRUE(Quietly([&] { return app.DownloadFile(Http("/dl/cut.json"), "out.json"); }));
   EXPECT_EQ(RequestCount(server, "/dl/cut.json"), 2);
   EXPECT_EQ(ReadFileBytes(dir / "out.json"), body);
 }
@@ -151,17 +183,21 @@ TEST_F(DownloadTest, HttpsNeedsATrustedCertificate) {
   EXPECT_EQ(ReadFileBytes(dir / "ok.txt"), "cifrado");
   EXPECT_EQ(RequestCount(server, "/dl/tls.txt"), 1);
 
-  EXPECT_FALSE(app.DownloadFile("https://localhost:" + std::to_string(server.untrustedHttpsPort) + "/dl/tls.txt", "no.txt"));
+  EXPECT_FALSE(Quietly([&] {
+    return app.DownloadFile("https://localhost:" + std::to_string(server.untrustedHttpsPort) + "/dl/tls.txt", "no.txt");
+  }));
   EXPECT_FALSE(FileExists(dir / "no.txt"));
   // An https address to the plain port is not silently downgraded.
-  EXPECT_FALSE(app.DownloadFile("https://localhost:" + std::to_string(server.httpPort) + "/dl/tls.txt", "no2.txt"));
+  EXPECT_FALSE(Quietly([&] {
+    return app.DownloadFile("https://localhost:" + std::to_string(server.httpPort) + "/dl/tls.txt", "no2.txt");
+  }));
 }
 
 TEST_F(DownloadTest, ServerThatNeverAnswersIsGivenUpAfterTheReceiveTimeout) {
   ASSERT_TRUE(WriteSiteFile(server, "dl/slow.txt", "al fin"));
   ControlServer(server, "rule?path=/dl/slow.txt&mode=stall&seconds=45&times=1");
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(app.DownloadFile(Http("/dl/slow.txt"), "out.txt"));
+  EXPECT_TRUE(Quietly([&] { return app.DownloadFile(Http("/dl/slow.txt"), "out.txt"); }));
   const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(ReadFileBytes(dir / "out.txt"), "al fin");
   // First attempt cut at about 30 s, then the 2 s wait; not held for the server's full 45 s.

@@ -49,7 +49,7 @@ TEST_F(RemoteManifestTest, TwentyCharacterVersionIsValid) {
   const std::string version = "1.2.3.4.5.6.7.8.9.10";
   ASSERT_EQ(version.size(), 20u);
   Publish(version, version, ManifestJson(version));
-  EXPECT_TRUE(app.FetchRemoteManifest());
+  EXPECT_TRUE(Quietly([&] { return app.FetchRemoteManifest(); }));
 }
 
 TEST_F(RemoteManifestTest, MalformedVersionLinesAreRejected) {
@@ -66,6 +66,14 @@ TEST_F(RemoteManifestTest, MalformedVersionLinesAreRejected) {
 }
 
 TEST_F(RemoteManifestTest, MissingFilesAndUnreadableManifest) {
+  ControlServer(server, "rule?path=/" + prefix + "/latest.txt&mode=endless");  // never fills the disk
+  {
+    CapturedStdout out;
+    EXPECT_FALSE(app.FetchRemoteManifest());
+    EXPECT_EQ(out.Finish(), "Reintentando descarga (intento 2)...\nReintentando descarga (intento 3)...\n"
+                            "Error al descargar latest.txt\n");
+  }
+  ControlServer(server, "reset");
   {
     CapturedStdout out;
     EXPECT_FALSE(app.FetchRemoteManifest());  // nothing published: latest.txt is a 404
@@ -89,7 +97,7 @@ TEST_F(RemoteManifestTest, MissingFilesAndUnreadableManifest) {
 TEST_F(RemoteManifestTest, ManifestCutShortIsFetchedAgain) {
   Publish("3.0", "3.0", ManifestJson("3.0"));
   ControlServer(server, "rule?path=/" + prefix + "/3.0/manifest.json&mode=truncate&bytes=40&times=1");
-  ASSERT_TRUE(app.FetchRemoteManifest());
+  ASSERT_TRUE(Quietly([&] { return app.FetchRemoteManifest(); }));
   EXPECT_EQ(app.remoteManifest.files.size(), 1u);
   EXPECT_EQ(Requests("/3.0/manifest.json"), 2);
 }
