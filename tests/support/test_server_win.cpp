@@ -73,10 +73,8 @@ bool WriteSiteFile(const TestServer& server, const std::string& relativePath, co
 }
 
 CapturedStdout::CapturedStdout() {
-  char temp[MAX_PATH + 1] = {};
-  GetTempPathA(MAX_PATH, temp);
   char name[MAX_PATH + 1] = {};
-  GetTempFileNameA(temp, "out", 0, name);
+  GetTempFileNameA(RunScratchFolder().c_str(), "out", 0, name);
   path_ = name;
   std::fflush(stdout);
   savedFd_ = _dup(_fileno(stdout));
