@@ -3,7 +3,6 @@
 // prints everything as it comes.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 
 #include "support/test_server_win.h"
@@ -14,16 +13,8 @@ class QuietOutput : public ::testing::EmptyTestEventListener {
   void OnTestStart(const ::testing::TestInfo&) override {
     if (GTEST_FLAG_GET(brief)) captured_ = std::make_unique<CapturedStdout>();
   }
-  // Runs before the result printer's own line for the test, so the held output comes first.
-  void OnTestEnd(const ::testing::TestInfo& test) override {
-    if (!captured_) return;
-    const std::string text = captured_->Finish();
-    captured_.reset();
-    if (test.result()->Failed()) {
-      std::fwrite(text.data(), 1, text.size(), stdout);
-      std::fflush(stdout);
-    }
-  }
+  // Runs before the result printer's line for the test; a failed test's capture is passed on then.
+  void OnTestEnd(const ::testing::TestInfo&) override { captured_.reset(); }
 
   std::unique_ptr<CapturedStdout> captured_;
 };

@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -93,5 +95,10 @@ std::string CapturedStdout::Finish() {
   _close(savedFd_);
   text_ = ReadFileBytes(path_);
   DeleteFileA(path_.c_str());
+  // The test's own failure messages may be in there too: a failing test shows what it captured.
+  if (::testing::Test::HasFailure()) {
+    std::fwrite(text_.data(), 1, text_.size(), stdout);
+    std::fflush(stdout);
+  }
   return text_;
 }

@@ -79,7 +79,6 @@ TEST_F(RemoteManifestTest, EveryFailureSaysWhereItStopped) {
 TEST_F(RemoteManifestTest, ManifestCutShortIsFetchedAgain) {
   Publish("3.0", "3.0", ManifestJson("3.0"));
   ControlServer(server, "rule?path=/" + prefix + "/3.0/manifest.json&mode=truncate&bytes=40&times=1");
-  CapturedStdout quiet;  // the retry's progress line
   ASSERT_TRUE(app.FetchRemoteManifest());
   EXPECT_EQ(app.remoteManifest.files.size(), 1u);
   EXPECT_EQ(Requests("/3.0/manifest.json"), 2);
