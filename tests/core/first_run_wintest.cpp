@@ -85,7 +85,7 @@ class FirstRunTest : public ::testing::Test {
   std::string savedLink_;
 };
 
-// The files' contents, the marker's text and that a second start changes nothing are checked end to end.
+// locale.cfg's content, the marker's text and that a second start changes nothing are checked end to end.
 TEST_F(FirstRunTest, FreshInstallationThenTheShortcutOnlyWithoutTheMarker) {
   StartLauncher();
   const bool lowScreen = GetSystemMetrics(SM_CYSCREEN) < 900;
