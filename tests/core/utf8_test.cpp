@@ -30,16 +30,11 @@ struct DecodeCase {
 TEST(Utf8ToWide, DecodesAndReplacesMalformedInput) {
   const unsigned R = 0xFFFD;
   const DecodeCase cases[] = {
-      {"empty", "", {}},
       {"ascii", "abc", {'a', 'b', 'c'}},
       {"embedded NUL", std::string("a\0b", 3), {'a', 0, 'b'}},
       {"two bytes", "\xC3\xA9", {0xE9}},
-      {"highest two bytes", "\xDF\xBF", {0x7FF}},
       {"three bytes", "\xE2\x82\xAC", {0x20AC}},
-      {"highest BMP", "\xEF\xBF\xBF", {0xFFFF}},
       {"four bytes to a pair", "\xF0\x9F\x98\x80", {0xD83D, 0xDE00}},
-      {"lowest four bytes", "\xF0\x90\x80\x80", {0xD800, 0xDC00}},
-      {"highest code point", "\xF4\x8F\xBF\xBF", {0xDBFF, 0xDFFF}},
       {"stray continuation", "\x80", {R}},
       {"overlong two bytes", "\xC0\xAF", {R, R}},
       {"overlong three bytes", "\xE0\x80\xAF", {R, R, R}},
@@ -52,7 +47,6 @@ TEST(Utf8ToWide, DecodesAndReplacesMalformedInput) {
       {"cut at end, 4-byte", "\xF0\x9F\x98", {R}},
       {"cut before ASCII", "\xE2\x82" "A", {R, 'A'}},
       {"cut before a new lead", "\xC3\xC3\xA9", {R, 0xE9}},
-      {"lone lead at end", "a\xC3", {'a', R}},
   };
   for (const DecodeCase& c : cases) {
     EXPECT_EQ(UnitsOf(Utf8ToWide(c.utf8)), c.units) << c.name;
@@ -68,12 +62,8 @@ struct EncodeCase {
 TEST(WideToUtf8, EncodesPairsAndReplacesLoneSurrogates) {
   const std::string R = "\xEF\xBF\xBD";
   const EncodeCase cases[] = {
-      {"empty", Units({}), ""},
       {"ascii", Units({'A', 'z'}), "Az"},
-      {"latin", Units({0xE9}), "\xC3\xA9"},
-      {"euro", Units({0x20AC}), "\xE2\x82\xAC"},
       {"pair", Units({0xD83D, 0xDE00}), "\xF0\x9F\x98\x80"},
-      {"highest pair", Units({0xDBFF, 0xDFFF}), "\xF4\x8F\xBF\xBF"},
       {"lone high at end", Units({0xD83D}), R},
       {"lone low", Units({0xDE00}), R},
       {"high then ASCII", Units({0xD83D, 'A'}), R + "A"},
@@ -101,16 +91,6 @@ TEST(Utf8RoundTrip, EveryCodePoint) {
       ++failures;
     }
   }
-}
-
-// Only where wchar_t is 32-bit can an element hold a whole code point (an L"" literal).
-TEST(WideToUtf8, WholeCodePointInWideElement) {
-  if (sizeof(wchar_t) < 4) GTEST_SKIP() << "wchar_t holds only UTF-16 units here";
-  std::wstring wide;
-  wide.push_back(static_cast<wchar_t>(0x1F600));
-  EXPECT_EQ(WideToUtf8(wide), "\xF0\x9F\x98\x80");
-  wide.assign(1, static_cast<wchar_t>(0x110000));
-  EXPECT_EQ(WideToUtf8(wide), "\xEF\xBF\xBD");
 }
 
 }  // namespace

@@ -18,6 +18,13 @@ def test_test_mode_without_client_reports_missing_file(game):
     assert len(lines) == 4
 
 
+def test_test_mode_returns_1_when_the_shell_refuses_the_client(game):
+    (game.path / "qarlokclient.exe").write_bytes(b"not a program\r\n")
+    assert game.run("/test").returncode == 1, "exit code 1 means the shell refused to start the client"
+    refused = re.fullmatch(r"RESULTADO: ShellExecute FALLO con codigo (\d+)", game.log_lines()[-1])
+    assert refused and int(refused[1]) <= 32, game.log_lines()[-1]
+
+
 def test_test_mode_starts_client_from_launcher_folder(game, tmp_path):
     game.add_client()
     elsewhere = tmp_path / "elsewhere"

@@ -24,18 +24,34 @@ void RemoveTree(const std::string& dir) {
   RemoveDirectoryA(dir.c_str());
 }
 
+// Whatever escapes a scratch folder (a ".." that a faulty extraction lets through) lands in the
+// folder of its own run, which goes with the run: the next run never sees it.
+struct RunFolder {
+  std::string path;
+  RunFolder() {
+    char temp[MAX_PATH + 1] = {};
+    GetTempPathA(MAX_PATH, temp);
+    for (unsigned n = 1;; ++n) {
+      char name[64];
+      std::snprintf(name, sizeof name, "vandrel-%lu-%u", GetCurrentProcessId(), n);
+      path = std::string(temp) + name + "\\";
+      if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+  }
+  ~RunFolder() { RemoveTree(path); }
+};
+
 }  // namespace
 
+const std::string& RunScratchFolder() {
+  static const RunFolder folder;
+  return folder.path;
+}
+
 ScratchDir::ScratchDir() {
-  char temp[MAX_PATH + 1] = {};
-  GetTempPathA(MAX_PATH, temp);
   static unsigned counter = 0;
-  for (;;) {
-    char name[64];
-    std::snprintf(name, sizeof name, "vandrel-test-%lu-%u", GetCurrentProcessId(), ++counter);
-    path_ = std::string(temp) + name;
-    if (CreateDirectoryA(path_.c_str(), nullptr)) break;
-  }
+  path_ = RunScratchFolder() + "s" + std::to_string(++counter);
+  CreateDirectoryA(path_.c_str(), nullptr);
   path_ += "\\";
 }
 

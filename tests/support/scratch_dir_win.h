@@ -20,6 +20,10 @@ class ScratchDir {
   std::string path_;
 };
 
+// This process's own folder under the temporary folder, holding its scratch folders and removed when
+// the process ends (with trailing backslash).
+const std::string& RunScratchFolder();
+
 std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);

@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -73,10 +75,8 @@ bool WriteSiteFile(const TestServer& server, const std::string& relativePath, co
 }
 
 CapturedStdout::CapturedStdout() {
-  char temp[MAX_PATH + 1] = {};
-  GetTempPathA(MAX_PATH, temp);
   char name[MAX_PATH + 1] = {};
-  GetTempFileNameA(temp, "out", 0, name);
+  GetTempFileNameA(RunScratchFolder().c_str(), "out", 0, name);
   path_ = name;
   std::fflush(stdout);
   savedFd_ = _dup(_fileno(stdout));
@@ -95,5 +95,10 @@ std::string CapturedStdout::Finish() {
   _close(savedFd_);
   text_ = ReadFileBytes(path_);
   DeleteFileA(path_.c_str());
+  // The test's own failure messages may be in there too: a failing test shows what it captured.
+  if (::testing::Test::HasFailure()) {
+    std::fwrite(text_.data(), 1, text_.size(), stdout);
+    std::fflush(stdout);
+  }
   return text_;
 }

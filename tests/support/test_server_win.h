@@ -22,7 +22,8 @@ int RequestCount(const TestServer& server, const std::string& path);
 // Writes a file under the site folder (relative path with "/"), creating its folders.
 bool WriteSiteFile(const TestServer& server, const std::string& relativePath, const std::string& bytes);
 
-// Redirects the process's standard output into a string while it lives.
+// Redirects the process's standard output into a string while it lives. When the test has failed, what
+// was captured (its failure messages included) is passed on to standard output at the end.
 class CapturedStdout {
  public:
   CapturedStdout();

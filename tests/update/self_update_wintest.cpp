@@ -21,6 +21,7 @@ namespace {
 int launcherInfoSeen = 0;
 int progressSeen = 0;
 std::string webSeen;
+std::string textsSeen;  // the status lines sent, one per line
 
 LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == UM_LAUNCHER_INFO) {
@@ -28,6 +29,7 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     webSeen = reinterpret_cast<const LauncherInfo*>(lParam)->web;
   }
   if (message == UM_PROGRESS) ++progressSeen;
+  if (message == UM_STATUS || message == UM_DETAIL) textsSeen += reinterpret_cast<const char*>(lParam) + std::string("\n");
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -43,6 +45,7 @@ TEST(SelfUpdateChild, Run) {
     const bool ready = CheckLauncherUpdate(app);
     result = std::string("ready=") + (ready ? "1" : "0") + " info=" + std::to_string(launcherInfoSeen) +
              " progress=" + std::to_string(progressSeen) + " web=" + webSeen;
+    ASSERT_TRUE(WriteFileBytes("texts.txt", textsSeen));
   } else if (std::string(action) == "install") {
     result = std::string("installed=") + (InstalarLauncherNuevo() ? "1" : "0");
   } else {
@@ -108,6 +111,8 @@ TEST_F(SelfUpdateTest, NewBuildIsDownloadedWithProgressAndVerified) {
   EXPECT_EQ(result.substr(0, 14), "ready=1 info=1");
   EXPECT_EQ(result.find("progress=0"), std::string::npos) << result;
   EXPECT_EQ(ReadFileBytes(launcher + ".nuevo"), kNewBuild);
+  EXPECT_EQ(ReadFileBytes(dir / "texts.txt"), "Descargando el nuevo launcher\nVersi\xC3\xB3n 2.2\n")
+      << "the second status line names the new launcher's version from launcher.json";
   const auto messages = LogMessages();
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0], "Hay un launcher nuevo: 2.2 (propio " + ownHash.substr(0, 12) + ", servidor " +
