@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "core/module_path_win.h"
 #include "support/launcher_copy_win.h"
 #include "support/scratch_dir_win.h"
 
