@@ -132,7 +132,12 @@ def path_rules():
     for line in table.read_text("ascii").splitlines():
         if line and not line.startswith("#"):
             path, verdict, why = line.split("\t")
-            yield pytest.param(codecs.escape_decode(path.encode())[0].decode("latin-1"), verdict, id=why)
+            raw = codecs.escape_decode(path.encode())[0]
+            try:  # the launcher reads names as UTF-8; bytes that are not UTF-8 stand for themselves
+                text = raw.decode("utf-8")
+            except UnicodeDecodeError:
+                text = raw.decode("latin-1")
+            yield pytest.param(text, verdict, id=why)
 
 
 @pytest.mark.parametrize("path, verdict", path_rules())
