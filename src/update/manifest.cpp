@@ -29,6 +29,36 @@ std::string ParseLatestVersion(const std::string& content) {
 
 namespace {
 
+// The next dot-separated group of a version text from `at`, without leading zeros ("" for 0); moves `at` past it.
+std::string NextGroup(const std::string& version, size_t& at) {
+  if (at > version.size()) return std::string();
+  size_t end = version.find('.', at);
+  if (end == std::string::npos) end = version.size();
+  size_t digit = at;
+  while (digit < end && version[digit] == '0') ++digit;
+  std::string group = version.substr(digit, end - digit);
+  at = end + 1;
+  return group;
+}
+
+}  // namespace
+
+bool IsOlderVersion(const std::string& candidate, const std::string& installed) {
+  if (!IsVersionText(candidate) || !IsVersionText(installed)) return false;
+  size_t a = 0;
+  size_t b = 0;
+  while (a <= candidate.size() || b <= installed.size()) {
+    const std::string left = NextGroup(candidate, a);
+    const std::string right = NextGroup(installed, b);
+    // Without leading zeros, a longer run of digits is the larger number.
+    if (left.size() != right.size()) return left.size() < right.size();
+    if (left != right) return left < right;
+  }
+  return false;
+}
+
+namespace {
+
 // The member patterns; compiled once, shared read-only by every thread.
 const MemberPattern& VersionPattern() {
   static const MemberPattern pattern = MakeMemberPattern(R"re("version"\s*:\s*"([^"]+)")re");

@@ -31,6 +31,10 @@ bool IsVersionText(const std::string& text);
 // trailing CR, LF, blanks and tabs. Empty when that is not a version text.
 std::string ParseLatestVersion(const std::string& content);
 
+// True when both texts are version texts and `candidate` is lower than `installed`, compared group by group as
+// numbers of any length ("1.10" is above "1.9"; a missing group counts as 0, so "1.2" equals "1.2.0").
+bool IsOlderVersion(const std::string& candidate, const std::string& installed);
+
 // Reads manifest.json's text into `manifest`; true when it lists at least one file. `version` keeps its value when
 // the text has no "version" member. A "version" that is not a version text, or a size beyond the signed 64-bit
 // range, makes the whole text unreadable: false, with files, patch hash, patch size and store flag emptied and

@@ -46,6 +46,19 @@ TEST(ParseLatestVersion, FirstLineRules) {
   for (const Case& c : cases) EXPECT_EQ(ParseLatestVersion(c.content), c.version) << "content: " << c.content;
 }
 
+TEST(IsOlderVersion, GroupByGroupAsNumbers) {
+  const struct {
+    const char* candidate;
+    const char* installed;
+    bool older;
+  } cases[] = {
+      {"1.9", "1.10", true},   {"1.10", "1.9", false}, {"1.2", "1.2.1", true},  {"1.2", "1.2.0", false},
+      {"1.2.0", "1.2", false}, {"0010", "9", false},   {"3.0", "3.0", false},   {"1.0", "basura", false},
+      {"99999999999999999998", "99999999999999999999", true},  // beyond 64 bits
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsOlderVersion(c.candidate, c.installed), c.older) << c.candidate;
+}
+
 struct ManifestCase {
   const char* what;
   std::string text;
