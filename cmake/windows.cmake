@@ -8,7 +8,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(cmake/minizip.cmake)
 
-set(WIN_LIBS winhttp crypt32 advapi32 shell32 ole32 oleaut32 uuid gdiplus gdi32 user32 shlwapi version)
+set(WIN_LIBS winhttp crypt32 bcrypt advapi32 shell32 ole32 oleaut32 uuid gdiplus gdi32 user32 shlwapi version)
 
 # Everything but the entry point goes into one library shared by launcher.exe and the test binary.
 set(LIB_SOURCES ${ALL_SOURCES})
@@ -28,13 +28,60 @@ add_custom_command(
 add_custom_target(build_stamp DEPENDS ${STAMP_HEADER})
 add_dependencies(vandrel build_stamp)
 
-add_executable(launcher WIN32 src/core/main_win.cpp src/resources/launcher.rc)
-target_link_libraries(launcher PRIVATE vandrel)
+# The entry point and the resources, compiled once for launcher.exe and for the launchers that carry a key.
+add_library(launcher_main OBJECT src/core/main_win.cpp src/resources/launcher.rc)
+target_link_libraries(launcher_main PUBLIC vandrel)
 # The resource script embeds the rendered art; a new picture must rebuild it.
 set(ART_FILES background.jpg logo.png flags.png launcher.ico)
 list(TRANSFORM ART_FILES PREPEND ${CMAKE_SOURCE_DIR}/src/resources/)
 set_source_files_properties(src/resources/launcher.rc PROPERTIES OBJECT_DEPENDS "${STAMP_HEADER};${ART_FILES}")
-target_include_directories(launcher PRIVATE ${CMAKE_BINARY_DIR}/generated)
+target_include_directories(launcher_main PRIVATE ${CMAKE_BINARY_DIR}/generated)
+
+# A launcher that embeds a public-key file (made by "publicar.py clave") as one more resource object, and so
+# accepts manifest.json and launcher.json only when signed with the matching private key.
+function(add_keyed_launcher target key_file)
+  set(rc ${CMAKE_BINARY_DIR}/generated/${target}_clave.rc)
+  file(CONFIGURE OUTPUT ${rc} @ONLY CONTENT
+       "#include \"resources/resource_ids.h\"\nLANGUAGE 0x09, 0x01\nIDR_SIGNING_KEY RCDATA \"${key_file}\"\n")
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${key_file})
+  add_executable(${target} WIN32 ${rc})
+  target_link_libraries(${target} PRIVATE launcher_main vandrel)
+endfunction()
+
+# Release builds name the operator's public key: cmake -DVANDREL_CLAVE_PUBLICA=/ruta/clave-publica.txt
+set(VANDREL_CLAVE_PUBLICA "" CACHE FILEPATH "Public-key file that launcher.exe embeds; empty for a launcher without a key")
+if(VANDREL_CLAVE_PUBLICA)
+  get_filename_component(release_key ${VANDREL_CLAVE_PUBLICA} ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
+  if(NOT EXISTS ${release_key})
+    message(FATAL_ERROR "VANDREL_CLAVE_PUBLICA: ${release_key} does not exist")
+  endif()
+  file(READ ${release_key} key_text)
+  if(NOT key_text MATCHES "(^|\n)p256 [0-9a-fA-F]+\r?(\n|$)")
+    message(FATAL_ERROR "VANDREL_CLAVE_PUBLICA: ${release_key} is not a public-key file of publicar.py clave")
+  endif()
+  add_keyed_launcher(launcher ${release_key})
+else()
+  add_executable(launcher WIN32)
+  target_link_libraries(launcher PRIVATE launcher_main vandrel)
+endif()
+
+# The tests' key pair, made once per build folder by the publisher, and the launcher that carries its public half.
+# Debian's Python, whose python3-cryptography the publisher signs with (scripts/bootstrap installs it).
+find_program(VANDREL_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+set(TEST_KEY_DIR ${CMAKE_BINARY_DIR}/clave-pruebas)
+add_custom_command(
+  OUTPUT ${TEST_KEY_DIR}/clave-publica.txt
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${TEST_KEY_DIR}/clave-publica.txt ${TEST_KEY_DIR}/clave-privada.pem
+  COMMAND ${VANDREL_PYTHON} ${CMAKE_SOURCE_DIR}/tools/publicar.py clave --privada ${TEST_KEY_DIR}/clave-privada.pem
+          --publica ${TEST_KEY_DIR}/clave-publica.txt > /dev/null
+  COMMENT "Making the tests' signing key")
+add_custom_target(test_key DEPENDS ${TEST_KEY_DIR}/clave-publica.txt)
+add_keyed_launcher(launcher_firmado ${TEST_KEY_DIR}/clave-publica.txt)
+add_dependencies(launcher_firmado test_key)
+
+# The demo's launcher: scripts/demo writes the public key of the key pair it makes here, then builds it.
+add_keyed_launcher(launcher_demo ${CMAKE_BINARY_DIR}/clave-demo/clave-publica.txt)
+set_target_properties(launcher_demo PROPERTIES EXCLUDE_FROM_ALL ON)
 
 # Tests of the portable logic also run here: the Windows runtime differs (regex stack, wchar_t, CRT).
 file(GLOB_RECURSE WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*_win.cpp)

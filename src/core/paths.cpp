@@ -104,8 +104,8 @@ bool IsLauncherOwnFile(const std::string& path, const std::string& runningName) 
   static const char* const kOwnFiles[] = {
       "launcher_log.txt",     "version.txt",          "verificacion.cache",    "verificacion.cache.tmp",
       "acceso-directo.hecho", "latest_remote.txt",    "manifest_remote.json",  "descarga_temporal.tmp",
-      "patch_temp.zip",       "launcher_remote.json", "estado_temporal.json",  "qarlok.cfg",
-      "qarlok.cfg.tmp",       "locale.cfg",           "locale.cfg.tmp",
+      "patch_temp.zip",       "launcher_remote.json", "estado_temporal.json",  "firma_remota.txt",
+      "qarlok.cfg",           "qarlok.cfg.tmp",       "locale.cfg",            "locale.cfg.tmp",
   };
   for (const char* own : kOwnFiles) {
     if (name == own) return true;

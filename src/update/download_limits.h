@@ -13,6 +13,7 @@ constexpr int64_t kLatestCap = 4096;                // latest.txt: one version l
 constexpr int64_t kManifestCap = 64LL * 1048576;    // manifest.json: some 450,000 files
 constexpr int64_t kLauncherInfoCap = 65536;         // launcher.json
 constexpr int64_t kServerStatusCap = 65536;         // estado.php
+constexpr int64_t kSignatureCap = 4096;             // a ".firma" sidecar: a few signature lines
 
 inline DownloadLimits CappedAt(int64_t maxBytes) {
   DownloadLimits limits;

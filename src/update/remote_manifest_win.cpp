@@ -6,6 +6,7 @@
 #include "core/log.h"
 #include "core/text_file.h"
 #include "update/manifest.h"
+#include "update/signature_win.h"
 #include "update/verification_cache_win.h"
 
 bool LauncherApp::FetchRemoteManifest() {
@@ -30,9 +31,27 @@ bool LauncherApp::FetchRemoteManifest() {
     PrintLine("Error al descargar manifest.json");
     return false;
   }
+  if (!AcceptSignedDocument(*this, manifestUrl, "manifest_remote.json", "manifest.json")) return false;
   std::string text;
   if (!ReadTextFile("manifest_remote.json", text)) return false;
-  if (!ParseManifest(text)) {
+  Manifest parsed;
+  const bool listed = ::ParseManifest(text, parsed);
+  // A signed manifest is refused when it is older than the installation: an old signed release replayed by
+  // the site would otherwise bring back what a later release fixed.
+  if (listed && HasSigningKey()) {
+    if (!IsVersionText(parsed.version)) {
+      LogRefusedDocument("manifest.json", "no dice su version");
+      return false;
+    }
+    if (IsOlderVersion(parsed.version, localVersion)) {
+      LogRefusedDocument("manifest.json",
+                         "es de la version " + parsed.version + ", anterior a la instalada " + localVersion);
+      return false;
+    }
+  }
+  if (parsed.version.empty()) parsed.version = remoteManifest.version;  // a manifest without one keeps the last
+  remoteManifest = std::move(parsed);
+  if (!listed) {
     PrintLine("Error al parsear manifest.json");
     return false;
   }

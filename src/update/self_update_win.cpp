@@ -11,6 +11,7 @@
 #include "ui/ui_text.h"
 #include "update/messages_win.h"
 #include "update/sha256_win.h"
+#include "update/signature_win.h"
 
 namespace {
 
@@ -34,9 +35,13 @@ bool ParseLauncherInfo(LauncherApp& app, const std::string& text) {
 
 bool CheckLauncherUpdate(LauncherApp& app) {
   DeleteFileA(kDescriptionFile);
-  if (!app.DownloadFile(app.updateUrl + "/launcher/launcher.json", kDescriptionFile, 0,
-                        CappedAt(kLauncherInfoCap))) {
+  const std::string descriptionUrl = app.updateUrl + "/launcher/launcher.json";
+  if (!app.DownloadFile(descriptionUrl, kDescriptionFile, 0, CappedAt(kLauncherInfoCap))) {
     Log("Sin launcher.json en el servidor; se sigue con el launcher actual");
+    return false;
+  }
+  if (!AcceptSignedDocument(app, descriptionUrl, kDescriptionFile, "launcher.json")) {
+    DeleteFileA(kDescriptionFile);
     return false;
   }
   std::string text;
