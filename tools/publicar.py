@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""Publicador del sitio de actualizaciones de Vandrel (solo la biblioteca estandar de Python 3).
+"""Publicador del sitio de actualizaciones de Vandrel (Python 3; para firmar, ademas python3-cryptography).
 
   publicar.py juego --cliente CARPETA --version 1.2.3 --sitio SITIO [--sin-almacen] [--reemplazar]
+                    [--clave PRIVADA ...]
   publicar.py launcher --exe launcher.exe --sitio SITIO --url-base https://... [--web URL] [--discord URL]
-                       [--version TEXTO]
+                       [--version TEXTO] [--clave PRIVADA ...]
+  publicar.py clave --privada clave-privada.pem --publica clave-publica.txt
 
 Escribe en la carpeta SITIO lo que el launcher lee, listo para servir tal cual con cualquier servidor web
 estatico (docs/sitio-de-actualizaciones.md). Todo lo que el launcher rechazaria o leeria mal se rechaza antes de
@@ -38,7 +40,7 @@ ZIP_TIME = (1980, 1, 1, 0, 0, 0)
 LAUNCHER_OWN_FILES = {
     "launcher_log.txt", "verificacion.cache", "verificacion.cache.tmp", "version.txt", "acceso-directo.hecho",
     "latest_remote.txt", "manifest_remote.json", "descarga_temporal.tmp", "patch_temp.zip",
-    "launcher_remote.json", "estado_temporal.json", "launcher.exe.nuevo", "launcher.exe.viejo",
+    "launcher_remote.json", "estado_temporal.json", "firma_remota.txt", "launcher.exe.nuevo", "launcher.exe.viejo",
     "qarlok.cfg", "qarlok.cfg.tmp", "locale.cfg", "locale.cfg.tmp",
 }
 
@@ -339,7 +341,111 @@ def copy_hashing(source_path, out):
             out.write(block)
 
 
+# --- signing ------------------------------------------------------------------------------------------------
+
+SIGNATURE_SUFFIX = ".firma"
+MAX_KEYS = 4  # the launcher reads at most 8 signature lines: old and new bytes while launcher.json is swapped
+SIGNATURE_LINE = re.compile(r"p256 [0-9a-f]{128}\Z")
+PUBLIC_KEY_HEADER = ("# Clave publica de firma del sitio de Vandrel (ECDSA P-256), hecha con publicar.py clave.\n"
+                     "# Se compila en el launcher: cmake -DVANDREL_CLAVE_PUBLICA=este-archivo\n")
+
+
+def crypto():
+    """python3-cryptography, needed only to make keys and to sign: an unsigned site needs nothing beyond Python."""
+    try:
+        from cryptography.hazmat.primitives import hashes, serialization
+        from cryptography.hazmat.primitives.asymmetric import ec, utils
+    except ImportError:
+        raise Refused("firmar necesita python3-cryptography (apt install python3-cryptography)") from None
+    return hashes, serialization, ec, utils
+
+
+def load_keys(paths):
+    """The private keys given with --clave, each checked to be a P-256 key."""
+    if not paths:
+        return []
+    if len(paths) > MAX_KEYS:
+        raise Refused("como mucho %d claves a la vez" % MAX_KEYS)
+    _, serialization, ec, _ = crypto()
+    keys = []
+    for path in paths:
+        try:
+            with open(path, "rb") as source:
+                key = serialization.load_pem_private_key(source.read(), password=None)
+        except OSError as error:
+            raise Refused("no se puede leer la clave %s (%s)" % (path, error.strerror)) from None
+        except (ValueError, TypeError):
+            key = None
+        if not isinstance(key, ec.EllipticCurvePrivateKey) or key.curve.name != "secp256r1":
+            raise Refused("%s no es una clave privada de 'publicar.py clave' (PEM P-256 sin contrasena)" % path)
+        keys.append(key)
+    return keys
+
+
+def signature_text(data, keys):
+    """The sidecar of a document: one line per key, "p256 " + r and s in hexadecimal, over the exact bytes."""
+    hashes, _, ec, utils = crypto()
+    lines = []
+    for key in keys:
+        r, s = utils.decode_dss_signature(key.sign(data, ec.ECDSA(hashes.SHA256())))
+        lines.append("p256 %064x%064x\n" % (r, s))
+    return "".join(lines).encode("ascii")
+
+
+def refuse_unsigned(keys, sidecar, site):
+    """Publishing without a key over a signed site would leave every launcher with a key unable to update."""
+    if not keys and os.path.exists(sidecar):
+        raise Refused("el sitio esta firmado (%s); publica con --clave, o los launchers con clave rechazaran lo "
+                      "publicado" % os.path.relpath(sidecar, site))
+
+
+def make_key(args):
+    _, serialization, ec, _ = crypto()
+    for path in (args.privada, args.publica):
+        if os.path.lexists(path):
+            raise Refused("%s ya existe; una clave no se sobrescribe nunca" % path)
+    key = ec.generate_private_key(ec.SECP256R1())
+    private = key.private_bytes(serialization.Encoding.PEM, serialization.PrivateFormat.PKCS8,
+                                serialization.NoEncryption())
+    numbers = key.public_key().public_numbers()
+    line = "p256 %064x%064x" % (numbers.x, numbers.y)
+    tx = Transaction()
+    try:
+        for path, data, mode in ((args.privada, private, 0o600),
+                                 (args.publica, (PUBLIC_KEY_HEADER + line + "\n").encode("ascii"), 0o644)):
+            folder = os.path.dirname(os.path.abspath(path))
+            tx.make_dirs(folder)
+            temp = tx.write_temp(folder, os.path.basename(path), data)
+            os.chmod(temp, mode)
+            tx.put(temp, path)
+    except BaseException:
+        tx.rollback()
+        raise
+    tx.commit()
+    print("Clave privada: %s (solo para publicar; guardala fuera del servidor y con copia)" % args.privada)
+    print("Clave publica: %s (para compilar el launcher)" % args.publica)
+    print(line)
+    return EXIT_OK
+
+
 # --- publishing a client version ----------------------------------------------------------------------------
+
+
+def version_order(version):
+    """Sort key of a version text: its groups as numbers, trailing zero groups dropped (1.2 is 1.2.0)."""
+    groups = [int(group) for group in version.split(".")]
+    while len(groups) > 1 and groups[-1] == 0:
+        groups.pop()
+    return groups
+
+
+def announced_version(site):
+    try:
+        with open(os.path.join(site, "latest.txt"), "rb") as source:
+            text = source.read(64).decode("ascii").strip()
+    except (OSError, UnicodeDecodeError):
+        return None
+    return text if VERSION_RULE.match(text) else None
 
 
 def check_version(version):
@@ -433,6 +539,13 @@ def publish_game(args):
     version_dir = os.path.join(site, version)
     if os.path.lexists(version_dir) and not args.reemplazar:
         raise Refused("la version %s ya esta publicada en %s; usa otra version o --reemplazar" % (version, args.sitio))
+    keys = load_keys(args.clave)
+    announced = announced_version(site)
+    if announced:
+        refuse_unsigned(keys, os.path.join(site, announced, "manifest.json" + SIGNATURE_SUFFIX), site)
+        if keys and version_order(version) < version_order(announced):
+            raise Refused("la version %s es anterior a la anunciada %s: los launchers con clave no vuelven atras. "
+                          "Publica el contenido anterior con una version nueva" % (version, announced))
     files = collect_client(client)
 
     tx = Transaction()
@@ -442,9 +555,12 @@ def publish_game(args):
         patch, entries = write_patch(tx, stage, files)
         patch_hash, patch_size = sha256_of(patch)
         store = not args.sin_almacen
-        manifest = tx.write_temp(stage, "manifest.json",
-                                 manifest_text(version, patch_hash, patch_size, store, entries))
+        manifest_bytes = manifest_text(version, patch_hash, patch_size, store, entries)
+        manifest = tx.write_temp(stage, "manifest.json", manifest_bytes)
         os.rename(manifest, os.path.join(stage, "manifest.json"))
+        if keys:
+            sidecar = tx.write_temp(stage, "manifest.json" + SIGNATURE_SUFFIX, signature_text(manifest_bytes, keys))
+            os.rename(sidecar, os.path.join(stage, "manifest.json" + SIGNATURE_SUFFIX))
         added, present = fill_store(tx, site, files, entries) if store else (0, 0)
         tx.put(stage, version_dir)
         # Last: until latest.txt names the version, no launcher looks at anything written above.
@@ -455,8 +571,9 @@ def publish_game(args):
     tx.commit()
 
     total = sum(size for _, size in entries.values())
-    print("Publicada la version %s en %s: %d archivos, %.1f MB; patch.zip %.1f MB"
-          % (version, site, len(entries), total / 1048576.0, patch_size / 1048576.0))
+    print("Publicada la version %s en %s: %d archivos, %.1f MB; patch.zip %.1f MB%s"
+          % (version, site, len(entries), total / 1048576.0, patch_size / 1048576.0,
+             ", firmada con %d clave(s)" % len(keys) if keys else ""))
     if store:
         print("Almacen: %d archivos nuevos, %d ya estaban" % (added, present))
     return EXIT_OK
@@ -506,6 +623,15 @@ def launcher_json_text(fields):
     return ("{\n" + "\n".join(lines) + "\n}\n").encode("ascii")
 
 
+def earlier_signatures(sidecar):
+    try:
+        with open(sidecar, "rb") as source:
+            lines = source.read(4096).decode("ascii", "replace").splitlines()
+    except OSError:
+        return b""
+    return "".join(line + "\n" for line in lines if SIGNATURE_LINE.match(line)).encode("ascii")
+
+
 def publish_launcher(args):
     exe = args.exe
     site = os.path.realpath(args.sitio)
@@ -532,6 +658,9 @@ def publish_launcher(args):
                                      or '"' in args.version or "\\" in args.version):
         raise Refused("--version %s no vale: solo ASCII imprimible, sin comillas ni barras invertidas"
                       % shown(args.version))
+    keys = load_keys(args.clave)
+    sidecar = os.path.join(folder, "launcher.json" + SIGNATURE_SUFFIX)
+    refuse_unsigned(keys, sidecar, site)
     if not base.startswith("https://"):
         print("AVISO: la direccion no es HTTPS; el launcher nuevo viajara sin cifrar")
 
@@ -545,15 +674,25 @@ def publish_launcher(args):
             os.fsync(out.fileno())
         fields = {"version": digest[:12] if args.version is None else args.version, "hash": digest,
                   "tamano": size, "url": url, "web": links["web"], "discord": links["discord"]}
-        description = tx.write_temp(folder, "launcher.json", launcher_json_text(fields))
+        description_bytes = launcher_json_text(fields)
+        description = tx.write_temp(folder, "launcher.json", description_bytes)
         tx.put(temp, os.path.join(folder, LAUNCHER_NAME))
+        signatures = signature_text(description_bytes, keys) if keys else b""
+        if keys:
+            # Until launcher.json is replaced the sidecar signs both the old and the new bytes, so a launcher that
+            # reads the two files between the steps still finds a valid pair.
+            tx.put(tx.write_temp(folder, "launcher.json" + SIGNATURE_SUFFIX, signatures + earlier_signatures(sidecar)),
+                   sidecar)
         # After the executable: a launcher that reads the new hash finds the new build in place.
         tx.put(description, os.path.join(folder, "launcher.json"))
+        if keys:
+            tx.put(tx.write_temp(folder, "launcher.json" + SIGNATURE_SUFFIX, signatures), sidecar)
     except BaseException:
         tx.rollback()
         raise
     tx.commit()
-    print("Publicado el launcher %s en %s: %d bytes, hash %s" % (fields["version"], folder, size, digest))
+    print("Publicado el launcher %s en %s: %d bytes, hash %s%s" % (fields["version"], folder, size, digest,
+                                                                   ", firmado" if keys else ""))
     for field in ("web", "discord"):
         print("  %s: %s" % (field, links[field] or "(sin enlace)"))
     return EXIT_OK
@@ -568,6 +707,8 @@ Lo que queda en el sitio:
   <version>/patch.zip            el cliente entero
   archivos/<2 caracteres>/<hash> el almacen por contenido (cada archivo una sola vez para todas las versiones)
   launcher/launcher.exe          el launcher, y launcher/launcher.json con version, hash, tamano, url, web, discord
+  <version>/manifest.json.firma  con --clave: la firma de manifest.json (y launcher/launcher.json.firma la de
+                                 launcher.json), que exigen los launchers compilados con la clave publica
 
 Codigos de salida:
   0  publicado
@@ -588,7 +729,10 @@ def build_parser():
     parser = argparse.ArgumentParser(
         prog="publicar.py", description="Publica el cliente y el launcher de Vandrel en el sitio de actualizaciones.",
         epilog=HELP_EPILOG, formatter_class=argparse.RawDescriptionHelpFormatter)
-    commands = parser.add_subparsers(dest="orden", required=True, metavar="{juego,launcher}")
+    commands = parser.add_subparsers(dest="orden", required=True, metavar="{juego,launcher,clave}")
+    signing = dict(action="append", metavar="PRIVADA",
+                   help="firma lo publicado con esta clave privada (de 'publicar.py clave'); se puede repetir para "
+                        "firmar con dos claves mientras se cambia de una a otra")
 
     game = commands.add_parser(
         "juego", help="publica una version del cliente", epilog=HELP_EPILOG,
@@ -602,6 +746,7 @@ def build_parser():
                       help="no llena archivos/ y el manifiesto dice \"almacen\": false (solo patch.zip)")
     game.add_argument("--reemplazar", action="store_true",
                       help="sustituye una version ya publicada con el mismo texto (mejor publicar una nueva)")
+    game.add_argument("--clave", **signing)
     game.set_defaults(run=publish_game)
 
     launcher = commands.add_parser(
@@ -618,7 +763,17 @@ def build_parser():
                           "publicada, \"\" la quita")
     launcher.add_argument("--version", metavar="TEXTO",
                           help="version que se muestra al descargar (por defecto, los 12 primeros caracteres del hash)")
+    launcher.add_argument("--clave", **signing)
     launcher.set_defaults(run=publish_launcher)
+
+    key = commands.add_parser(
+        "clave", help="crea el par de claves de firma", epilog=HELP_EPILOG,
+        formatter_class=argparse.RawDescriptionHelpFormatter,
+        description="Crea una clave privada (para firmar al publicar; se guarda fuera del servidor) y su clave "
+                    "publica (para compilar el launcher). Nunca sobrescribe un archivo.")
+    key.add_argument("--privada", required=True, metavar="ARCHIVO", help="donde guardar la clave privada (PEM)")
+    key.add_argument("--publica", required=True, metavar="ARCHIVO", help="donde guardar la clave publica")
+    key.set_defaults(run=make_key)
     return parser
 
 

@@ -15,7 +15,7 @@ import pytest
 
 PUBLICAR = Path(__file__).resolve().parents[2] / "tools" / "publicar.py"
 sys.path.insert(0, str(PUBLICAR.parent))
-from publicar import excluded_reason, is_safe_relative_path, path_problem  # noqa: E402
+from publicar import crypto, excluded_reason, is_safe_relative_path, path_problem  # noqa: E402
 
 # The launcher's readers, pattern for pattern (Python's re and ECMAScript agree on these).
 MANIFEST_MEMBERS = {
@@ -334,6 +334,47 @@ def test_launcher_refusals_leave_the_site_as_it_was(tmp_path, args, message):
     result = run("launcher", *[x for pair in options.items() for x in pair])
     assert (result.returncode, snapshot(site)) == (1, before)
     assert message in result.stderr, result.stderr
+
+
+def signs(public_file, data, line):
+    """Whether a sidecar line is a valid signature of data by the key in a public-key file of publicar.py clave."""
+    hashes, _, ec, utils = crypto()
+    [key] = [k[5:] for k in public_file.read_text("ascii").splitlines() if k.startswith("p256 ")]
+    public = ec.EllipticCurvePublicNumbers(int(key[:64], 16), int(key[64:], 16), ec.SECP256R1()).public_key()
+    try:
+        public.verify(utils.encode_dss_signature(int(line[5:69], 16), int(line[69:], 16)), data,
+                      ec.ECDSA(hashes.SHA256()))
+    except Exception:  # InvalidSignature
+        return False
+    return line.startswith("p256 ") and len(line) == 133
+
+
+def test_keys_sign_the_exact_bytes_and_a_signed_site_stays_signed(tmp_path, client):
+    keys, site, exe = tmp_path / "claves", tmp_path / "sitio", tmp_path / "launcher.exe"
+    for name in "ab":
+        assert run("clave", "--privada", keys / f"{name}.pem", "--publica", keys / f"{name}.txt").returncode == 0
+    assert stat.S_IMODE((keys / "a.pem").stat().st_mode) == 0o600, "the private key is the operator's alone"
+    before = snapshot(keys)
+    assert (run("clave", "--privada", keys / "a.pem", "--publica", keys / "c.txt").returncode, snapshot(keys)) == \
+        (1, before), "a key is never overwritten"
+
+    exe.write_bytes(b"MZ build")
+    launcher = ["launcher", "--exe", exe, "--sitio", site, "--url-base", "https://upd.example.com"]
+    publish(client, site, "2.0", "--clave", keys / "a.pem", "--clave", keys / "b.pem")  # two keys while rotating
+    assert run(*launcher, "--clave", keys / "b.pem").returncode == 0
+    for document, signers in (("2.0/manifest.json", "ab"), ("launcher/launcher.json", "b")):
+        data = (site / document).read_bytes()
+        lines = (site / (document + ".firma")).read_text("ascii").splitlines()
+        assert [signs(keys / f"{k}.txt", data, line) for k, line in zip(signers, lines)] == [True] * len(signers)
+        assert len(lines) == len(signers) and not signs(keys / "a.txt", data[:-1], lines[0]), document
+
+    before = snapshot(site)
+    game = ["juego", "--cliente", client, "--sitio", site, "--version"]
+    for args, message in (([*game, "3.0"], "esta firmado"), (launcher, "esta firmado"),
+                          ([*game, "1.10", "--clave", keys / "a.pem"], "anterior a la anunciada 2.0"),
+                          ([*game, "3.0", "--clave", keys / "a.txt"], "no es una clave privada")):
+        result = run(*args)
+        assert (result.returncode, snapshot(site)) == (1, before) and message in result.stderr, result.stderr
 
 
 def test_help_documents_both_commands_and_exit_codes():
