@@ -16,12 +16,12 @@ WIN_BUILD = Path(os.environ.get("VANDREL_WIN_BUILD", ROOT / "build" / "win"))
 
 
 class GameFolder:
-    """A game installation folder holding a copy of launcher.exe."""
+    """A game installation folder holding a copy of launcher.exe (or of another build of it, named by exe)."""
 
-    def __init__(self, path: Path):
+    def __init__(self, path: Path, exe: str = "launcher.exe"):
         self.path = path
         path.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(WIN_BUILD / "launcher.exe", path / "launcher.exe")
+        shutil.copy2(WIN_BUILD / exe, path / "launcher.exe")
 
     def add_client(self, stay_seconds: int = 0) -> None:
         shutil.copy2(WIN_BUILD / "qarlokclient.exe", self.path / "qarlokclient.exe")
