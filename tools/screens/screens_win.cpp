@@ -129,6 +129,16 @@ bool PrintRegions(int argc, char** argv) {
   return true;
 }
 
+// GDI+ objects go before GDI+ itself.
+void ReleaseGraphics(ULONG_PTR token) {
+  ReleasePaintCaches();
+  backgroundImage.reset();
+  logoImage.reset();
+  flagSprite.reset();
+  fontFamily.reset();
+  Gdiplus::GdiplusShutdown(token);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -147,6 +157,12 @@ int main(int argc, char** argv) {
   backgroundImage = LoadImageFromResource(IDR_BACKGROUND_JPEG);
   logoImage = LoadImageFromResource(IDR_LOGO_PNG);
   flagSprite = LoadImageFromResource(IDR_FLAG_SPRITE_PNG);
+
+  if (regions) {
+    const bool printed = PrintRegions(argc, argv);
+    ReleaseGraphics(token);
+    return printed ? 0 : 1;
+  }
 
   static const char* const kPhaseNames[] = {"checking", "update-available", "downloading", "ready",
                                             "check-failed", "update-failed", "restarting", "starting-game"};
@@ -181,8 +197,7 @@ int main(int argc, char** argv) {
   shots.push_back({"ready-scale-1.5", "es", 1.5, UiPhase::Ready, [] {}});
   shots.push_back({"panel-scale-1.5", "de", 1.5, UiPhase::Ready, OpenPanel});
 
-  int failed = regions && !PrintRegions(argc, argv) ? 1 : 0;
-  if (regions) shots.clear();
+  int failed = 0;
   for (const Shot& shot : shots) {
     SelectUiLanguage(shot.language);
     ShowPhase(shot.phase);
@@ -193,11 +208,6 @@ int main(int argc, char** argv) {
       ++failed;
     }
   }
-  ReleasePaintCaches();
-  backgroundImage.reset();
-  logoImage.reset();
-  flagSprite.reset();
-  fontFamily.reset();
-  Gdiplus::GdiplusShutdown(token);
+  ReleaseGraphics(token);
   return failed == 0 ? 0 : 1;
 }
