@@ -4,7 +4,7 @@ HOST_DIR   := $(BUILD)/host
 WIN_DIR    := $(BUILD)/win
 JOBS       ?= 2
 
-.PHONY: all bootstrap host win build test test-host test-win demo bench bench-window screens art clean
+.PHONY: all bootstrap host win build test test-host test-win demo bench screens art clean
 
 all: build
 
@@ -29,9 +29,6 @@ demo: build
 
 bench: build
 	@scripts/bench
-
-bench-window: build
-	@scripts/bench-window
 
 # Renders the art into src/resources/ (committed; the build only embeds it) and previews into build/art/.
 art: bootstrap

@@ -1,10 +1,18 @@
 """Drives the launcher's window as a player would: launcher.exe under Wine on an X display, found,
 clicked, dragged and photographed with xdotool and ImageMagick. Used by the end-to-end tests and
-the demo. Points are given in the window's design pixels (960 x 540 at 96 DPI)."""
+the demo. Points are given in the window's design pixels (960 x 540 at 96 DPI); where the controls
+are comes from the window's own layout (controls())."""
+import functools
+import os
 import subprocess
 import tempfile
 import time
 from pathlib import Path
+
+SCREENS = Path(os.environ.get("VANDREL_WIN_BUILD", Path(__file__).resolve().parents[1] / "build" / "win")) / "screens.exe"
+# Control ids, as the window numbers them; a language row is LANGUAGE_ROW + its index in the language table.
+SETTINGS, MINIMIZE, CLOSE, MAIN, PLAY_UNCHECKED, LANGUAGE, RESOLUTION = 1, 4, 5, 6, 7, 8, 10
+WINDOWED, FULLSCREEN, MUSIC, SHADOWS, CANCEL, SAVE, LANGUAGE_ROW = 11, 12, 13, 16, 22, 23, 200
 
 
 def _run(*args: str, timeout: float = 30) -> str:
@@ -14,12 +22,12 @@ def _run(*args: str, timeout: float = 30) -> str:
 class LauncherWindow:
     """launcher.exe started in its folder; its window is looked for once it shows."""
 
-    def __init__(self, folder: Path, *args: str, shots: Path | None = None):
+    def __init__(self, folder: Path, *args: str, shots: Path | None = None, cwd: Path | None = None):
         self.folder = folder
         self.shots = shots
         self._out = tempfile.TemporaryFile()
         # Output goes to a file: Wine services started on the way would keep a pipe open.
-        self.process = subprocess.Popen(["wine", str(folder / "launcher.exe"), *args], cwd=folder,
+        self.process = subprocess.Popen(["wine", str(folder / "launcher.exe"), *args], cwd=cwd or folder,
                                         stdin=subprocess.DEVNULL, stdout=self._out, stderr=self._out)
         self.window = self.find()
 
@@ -49,9 +57,10 @@ class LauncherWindow:
         self._move(x1, y1)
         _run("xdotool", "mouseup", "1")
 
-    def wheel(self, x: float, y: float, down: bool = True) -> None:
+    def wheel(self, x: float, y: float, turns: int = 1) -> None:
+        """Turns the wheel down (towards the user) over a point."""
         self._move(x, y)
-        _run("xdotool", "click", "5" if down else "4")
+        _run("xdotool", "click", "--repeat", str(turns), "--delay", "50", "5")
 
     def pixels(self, left: int = 0, top: int = 0, width: int = 960, height: int = 540) -> bytes:
         """Raw RGB bytes of a part of the window as it is on screen."""
@@ -60,9 +69,9 @@ class LauncherWindow:
                                "rgb:-"], check=True, capture_output=True, timeout=30).stdout
 
     def shot(self, name: str) -> Path:
-        """Saves the window as shots/name.png for people to look at."""
+        """Saves the window as shots/window-name.png for people to look at."""
         self.shots.mkdir(parents=True, exist_ok=True)
-        path = self.shots / f"{name}.png"
+        path = self.shots / f"window-{name}.png"
         x, y = self.origin()
         _run("import", "-window", "root", "-crop", f"960x540+{x}+{y}", "+repage", str(path))
         return path
@@ -84,3 +93,33 @@ def wait_for(condition, timeout: float = 90, what: str = "condition"):
             return value
         time.sleep(0.2)
     raise AssertionError(f"timed out waiting for {what}")
+
+
+class Controls(dict):
+    """Control id -> (left, top, width, height) of its hit region, in design pixels."""
+
+    def centre(self, control: int) -> tuple[float, float]:
+        left, top, width, height = self[control]
+        return left + width / 2, top + height / 2
+
+    def track(self, slider: int, fraction: float) -> tuple[float, float]:
+        """The point of a slider's track at a fraction of its length (the region less 8 on each side)."""
+        left, top, width, height = self[slider]
+        return left + 8 + fraction * (width - 16), top + height / 2
+
+    def below(self, box: int, row: int) -> tuple[float, float]:
+        """The centre of a row of the list that opens under a box: rows of 28 from 4 below it."""
+        left, top, width, height = self[box]
+        return left + width / 2, top + height + 4 + 28 * row + 14
+
+
+@functools.lru_cache(maxsize=None)
+def controls(language: str = "es", *state: str) -> Controls:
+    """Where the window puts its controls in a language and state ("web", "discord", "panel", "list",
+    "wheel"...: see screens.exe --regions), laid out with the real font as the window lays them out."""
+    with tempfile.TemporaryFile() as out:
+        subprocess.run(["wine", str(SCREENS), "--regions", language, *state], stdin=subprocess.DEVNULL, stdout=out,
+                       stderr=subprocess.DEVNULL, check=True, timeout=120)
+        out.seek(0)
+        rows = [line.split() for line in out.read().decode().splitlines()]
+    return Controls({int(row[0]): tuple(float(v) for v in row[1:]) for row in rows if len(row) == 5})

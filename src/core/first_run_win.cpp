@@ -64,9 +64,19 @@ void CreateDesktopShortcut() {
   std::string workingDirectory = LauncherDirectory();
   if (!workingDirectory.empty()) workingDirectory.pop_back();  // the folder without its trailing backslash
 
+  // Saving a link may start a helper process (Wine starts one), and a new process inherits the current
+  // directory: one deeper than MAX_PATH makes Wine overrun a MAX_PATH buffer, which brings the launcher
+  // down moments later. Start-up is alone at this point, so the desktop lends its short path meanwhile.
+  const std::wstring own = LauncherDirectoryWide();
+  const bool lent = own.size() >= MAX_PATH - 1 && SetCurrentDirectoryA(desktop);
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   SaveShortcut(linkPath, target, workingDirectory);
   if (SUCCEEDED(com)) CoUninitialize();
+  if (lent && !SetCurrentDirectoryW(own.c_str())) {
+    // Every later file name is relative to the launcher's folder: nothing may land on the desktop.
+    Log("No se pudo volver a la carpeta del launcher (error %lu); se cierra", GetLastError());
+    ExitProcess(1);
+  }
 }
 
 }  // namespace

@@ -201,7 +201,6 @@ class Builder {
     title.bold = true;
     title.spacing = 2.5f * s_;
     title.color = kGold;
-    Text(R(416, 42, 328, 24), UiText(TXT_SETTINGS_HINT), 12, kGrey, Align::Far);
     Add(Look::Line, R(216, 74, 528, 0)).color = 0xFF4A3A10;
 
     const ClientSettings& cfg = st_.editedSettings;
@@ -227,7 +226,10 @@ class Builder {
       }
     }
 
-    Text(R(216, 456, 300, 36), UiText(TXT_LANGUAGE_HINT), 12, kGrey, Align::Near);
+    // The two informative lines sit together left of the buttons: on the title row the hint would lie
+    // under the language button, whose place follows the top bar's measured widths.
+    Text(R(216, 456, 288, 18), UiText(TXT_SETTINGS_HINT), 12, kGrey, Align::Near);
+    Text(R(216, 474, 288, 18), UiText(TXT_LANGUAGE_HINT), 12, kGrey, Align::Near);
     PlainButton(CTRL_CANCEL, R(512, 456, 100, 36), UiText(TXT_CANCEL));
     GoldButton(CTRL_SAVE, R(620, 456, 124, 36), UiText(TXT_SAVE), true);
   }
@@ -263,13 +265,14 @@ class Builder {
   }
 
   void Slider(RectF r, int32_t id, float t, std::wstring value) {
+    // The track ends early enough for the longest level names to be read whole beside it.
     const float x0 = r.left + 6 * s_;
-    const float x1 = r.Right() - 90 * s_;
+    const float x1 = r.Right() - 140 * s_;
     LayoutElement& e = Add(Look::Slider, r, id);
     e.inner = {x0, r.top, x1 - x0, r.height};
     e.fill = Clamp01(t);
     e.hovered = st_.hoverId == id || st_.dragSliderId == id;
-    Text({x1 + 12 * s_, r.top, 80 * s_, r.height}, std::move(value), 12, kGrey, Align::Near);
+    Text({x1 + 12 * s_, r.top, 128 * s_, r.height}, std::move(value), 12, kGrey, Align::Near);
     // The window's drag arithmetic takes the track back as this region less 8 on each side.
     Hit(id, {x0 - 8 * s_, r.top, x1 - x0 + 16 * s_, r.height});
   }

@@ -67,6 +67,16 @@ def game(tmp_path) -> GameFolder:
     return GameFolder(tmp_path / "game")
 
 
+@pytest.fixture(autouse=True)
+def no_window_left_open():
+    """A launcher window that a failed test leaves open would take the next test's clicks (every window
+    opens at the same place), so whatever is left is closed by force."""
+    yield
+    found = subprocess.run(["xdotool", "search", "--name", "^Vandrel$"], capture_output=True, text=True)
+    for window in found.stdout.split():
+        subprocess.run(["xdotool", "windowkill", window], capture_output=True)
+
+
 def wait_for(condition, seconds: float = 60):
     """Polls until condition() is true; fails after the given number of seconds."""
     deadline = time.time() + seconds

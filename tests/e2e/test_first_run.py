@@ -4,7 +4,7 @@ import sys
 from conftest import ROOT, wine_path
 
 sys.path.insert(0, str(ROOT / "tools"))
-from xwindow import LauncherWindow  # noqa: E402
+from xwindow import CLOSE, LauncherWindow, controls  # noqa: E402
 
 FIRST_RUN_LINES = ("locale.cfg no existia: creado en espanol", "Acceso directo creado en el escritorio")
 
@@ -12,7 +12,7 @@ FIRST_RUN_LINES = ("locale.cfg no existia: creado en espanol", "Acceso directo c
 def start_and_close(game) -> None:
     """A windowed start: the first-run tasks are done before the window shows; its close button ends it."""
     window = LauncherWindow(game.path)
-    window.click(905, 55)
+    window.click(*controls("es").centre(CLOSE))
     assert window.wait() == 0
 
 

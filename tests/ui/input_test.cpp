@@ -10,7 +10,7 @@
 namespace {
 
 // The controls where rendering draws them at scale 1: the main screen, or the panel with its
-// sliders (track 382 to 654) and an open language list of 7 rows at 72.
+// sliders (track 382 to 604) and an open language list of 7 rows at 72.
 UiState Screen(UiPhase phase, bool panel, int32_t openList = CTRL_NONE) {
   UiState s;
   s.phase = phase;
@@ -18,8 +18,8 @@ UiState Screen(UiPhase phase, bool panel, int32_t openList = CTRL_NONE) {
   s.openList = openList;
   if (panel) {
     s.hitRegions = {{CTRL_PANEL_BODY, 180, 18, 600, 504},
-                    {CTRL_SLIDER_MUSIC, 374, 170, 288, 29},
-                    {CTRL_SLIDER_EFFECTS_VOICES, 374, 211, 288, 29}};
+                    {CTRL_SLIDER_MUSIC, 374, 170, 238, 29},
+                    {CTRL_SLIDER_EFFECTS_VOICES, 374, 211, 238, 29}};
   } else {
     s.hitRegions = {{CTRL_MAIN_BUTTON, 680, 448, 240, 58}};
   }
@@ -193,14 +193,14 @@ TEST(InputSequences, EdgeCases) {
       {"one row per wheel message", R, true, L, 2, {{'w', -600, 0}}, 0, -1, L, 3, 1, m, 1},
       {"5 display modes do not scroll", R, true, CTRL_RESOLUTION, 0, {{'w', -120, 0}}, 0, -1, CTRL_RESOLUTION, 0, 1, m,
        1},
-      {"effects at mid-track snap to 3", R, true, -1, 0, {{'d', 518, 225}, {'u', 518, 225}}, 0, -1, -1, 0, 1, m, 3},
+      {"effects at mid-track snap to 3", R, true, -1, 0, {{'d', 493, 225}, {'u', 493, 225}}, 0, -1, -1, 0, 1, m, 3},
       {"effects past the right end", R, true, -1, 0, {{'d', 400, 225}, {'m', 900, 600}, {'u', 950, 600}}, 0, -1, -1, 0,
        1, m, 5},
-      {"music past the left end, then to 149/272", R, true, -1, 0,
+      {"music past the left end, then to 149/222", R, true, -1, 0,
        {{'d', 500, 180}, {'m', 10, 180}, {'u', 10, 180}, {'d', 382, 180}, {'m', 531, 180}, {'u', 531, 180}}, 0, -1, -1,
-       0, 1, 149.0f / 272, 1},
+       0, 1, 149.0f / 222, 1},
       {"slider double click moves on the first press only", R, true, -1, 0,
-       {{'d', 382, 225}, {'u', 382, 225}, {'u', 654, 225}}, 0, -1, -1, 0, 1, m, 0},
+       {{'d', 382, 225}, {'u', 382, 225}, {'u', 604, 225}}, 0, -1, -1, 0, 1, m, 0},
       {"Escape closes the list first", R, true, L, 0, {{'k', kKeyEscape, 0}}, 0, -1, -1, 0, 1, m, 1},
       {"a second Escape closes the panel", R, true, L, 0, {{'k', kKeyEscape, 0}, {'k', kKeyEscape, 0}}, 0, -1, -1, 0,
        0, m, 1},

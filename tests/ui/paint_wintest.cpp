@@ -153,9 +153,8 @@ TEST(TextFit, EveryTextFitsItsBoxInEveryLanguage) {
       {{TXT_RESOLUTION, TXT_MODE, TXT_MUSIC, TXT_EFFECTS_VOICES, TXT_BRIGHTNESS, TXT_SHADOWS, TXT_DRAW_DISTANCE,
         TXT_SOFTWARE_CURSOR}, 150, 14, false, 0},
       {{TXT_LEVEL_VERY_LOW, TXT_LEVEL_LOW, TXT_LEVEL_NORMAL, TXT_LEVEL_HIGH, TXT_LEVEL_VERY_HIGH, TXT_SHADOW_NONE,
-        TXT_SHADOW_GROUND, TXT_SHADOW_GROUND_CHAR, TXT_SHADOW_ALL, TXT_SHADOW_ALL_HQ, TXT_SHADOW_MAX}, 80, 12, false, 0},
-      {{TXT_SETTINGS_HINT}, 328, 12, false, 0},
-      {{TXT_LANGUAGE_HINT}, 300, 12, false, 0},
+        TXT_SHADOW_GROUND, TXT_SHADOW_GROUND_CHAR, TXT_SHADOW_ALL, TXT_SHADOW_ALL_HQ, TXT_SHADOW_MAX}, 128, 12, false, 0},
+      {{TXT_SETTINGS_HINT, TXT_LANGUAGE_HINT}, 288, 12, false, 0},
       {{TXT_CHECKING_LAUNCHER, TXT_CHECKING_GAME_FILES, TXT_DOWNLOADING_UPDATE, TXT_UPDATE_AVAILABLE, TXT_UP_TO_DATE,
         TXT_UPDATE_INSTALLED, TXT_STARTING_GAME, TXT_GAME_START_FAILED, TXT_UPDATE_SERVER_UNREACHABLE, TXT_UPDATE_DONE,
         TXT_DOWNLOAD_ERROR, TXT_CHECKING_DOWNLOAD, TXT_DOWNLOAD_DAMAGED, TXT_UPDATE_UNVERIFIABLE, TXT_UPDATE_TAMPERED,
@@ -169,8 +168,6 @@ TEST(TextFit, EveryTextFitsItsBoxInEveryLanguage) {
     currentUiLanguage = column;
     for (const auto& row : rows) {
       for (int key : row.keys) {
-        // These Spanish and English wordings are fixed as they stand and end in an ellipsis.
-        if (column <= 1 && (key == TXT_SHADOW_GROUND_CHAR || key == TXT_SHADOW_ALL_HQ)) continue;
         const std::wstring text = key == TXT_PLAYERS_ONLINE ? PlayersOnlineText(12345) : UiText(key);
         float width = MeasureText(g, text, row.px, row.bold, MeasureFormat::Plain);
         if (row.spacing > 0 && !JoinsLetters(text)) {

@@ -163,7 +163,8 @@ def blossom(ctx, x, y, r, turn, open_=1.0):
 def draw_branch(ctx):
     rng = np.random.RandomState(11)
     main = bough(ctx, [(1950, 140), (1860, 168), (1760, 212), (1675, 238), (1590, 252), (1520, 268), (1462, 292)], 26, 3)
-    twigs = [bough(ctx, [(1770, 208), (1720, 160), (1690, 126), (1650, 104)], 9, 2),
+    # Short enough to stay below the title-bar buttons, whose labels its blossoms would cover.
+    twigs = [bough(ctx, [(1770, 208), (1748, 188), (1726, 176), (1704, 168)], 9, 2),
              bough(ctx, [(1680, 236), (1655, 280), (1640, 322), (1612, 352)], 8, 2),
              bough(ctx, [(1600, 250), (1560, 222), (1530, 206)], 6, 1.5),
              bough(ctx, [(1860, 170), (1830, 226), (1822, 262)], 8, 2),

@@ -1,7 +1,11 @@
 // Off-screen screenshots of the launcher window for people to look at: every phase, the settings
 // panel, each open list, a right-to-left and a Cyrillic language, and scale 1.5. Not compared
-// with anything.
+// with anything. Also tells the tests that drive the real window where its controls are.
 //   screens <folder>   writes one PNG per frame into the folder
+//   screens --regions <language code> [web] [discord] [panel] [list] [wheel]...
+//                      prints the hit regions of the window at scale 1 in that state, one
+//                      "id left top width height" a line; "list" opens the language list as its button
+//                      does, each "wheel" turns the wheel down once over it
 // The pictures come from this program's own resources, the launcher's; without them the frames
 // show the plain background.
 #include <windows.h>
@@ -16,6 +20,7 @@
 #include "core/utf8.h"
 #include "resources/resource_ids.h"
 #include "settings/languages.h"
+#include "ui/input.h"
 #include "ui/paint_win.h"
 #include "ui/ui_text.h"
 
@@ -101,11 +106,45 @@ void OpenPanel() {
   uiState.hoverId = CTRL_SLIDER_EFFECTS_VOICES;
 }
 
+// Where the window puts its controls: the layout of the real font, measured as the window measures it.
+// The phase is CheckFailed, in which every control of the main screen has a region.
+bool PrintRegions(int argc, char** argv) {
+  SelectUiLanguage(argv[2]);
+  uiState = UiState();
+  uiState.currentLanguage = FindLanguageByCode(argv[2]);
+  uiState.phase = UiPhase::CheckFailed;
+  uiScale = 1.0;
+  for (int i = 3; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word == "web") uiState.websiteUrl = L"https://vandrel.example";
+    if (word == "discord") uiState.discordUrl = L"https://discord.example";
+    if (word == "panel") uiState.settingsOpen = true;
+    if (word == "list") DispatchClick(uiState, CTRL_LANGUAGE);
+    if (word == "wheel") OnWheel(uiState, -120);
+  }
+  if (RenderFrame(960, 540) == nullptr) return false;
+  for (const HitRegion& r : uiState.hitRegions) {
+    std::printf("%d %g %g %g %g\n", static_cast<int>(r.id), r.left, r.top, r.width, r.height);
+  }
+  return true;
+}
+
+// GDI+ objects go before GDI+ itself.
+void ReleaseGraphics(ULONG_PTR token) {
+  ReleasePaintCaches();
+  backgroundImage.reset();
+  logoImage.reset();
+  flagSprite.reset();
+  fontFamily.reset();
+  Gdiplus::GdiplusShutdown(token);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: screens <folder>\n");
+  const bool regions = argc >= 3 && std::strcmp(argv[1], "--regions") == 0;
+  if (argc < 2 || (!regions && argc > 2)) {
+    std::fprintf(stderr, "usage: screens <folder> | screens --regions <language code> [web] [discord] [panel] [list] [wheel]...\n");
     return 2;
   }
   const std::wstring folder = Utf8ToWide(argv[1]) + L"\\";
@@ -118,6 +157,12 @@ int main(int argc, char** argv) {
   backgroundImage = LoadImageFromResource(IDR_BACKGROUND_JPEG);
   logoImage = LoadImageFromResource(IDR_LOGO_PNG);
   flagSprite = LoadImageFromResource(IDR_FLAG_SPRITE_PNG);
+
+  if (regions) {
+    const bool printed = PrintRegions(argc, argv);
+    ReleaseGraphics(token);
+    return printed ? 0 : 1;
+  }
 
   static const char* const kPhaseNames[] = {"checking", "update-available", "downloading", "ready",
                                             "check-failed", "update-failed", "restarting", "starting-game"};
@@ -163,11 +208,6 @@ int main(int argc, char** argv) {
       ++failed;
     }
   }
-  ReleasePaintCaches();
-  backgroundImage.reset();
-  logoImage.reset();
-  flagSprite.reset();
-  fontFamily.reset();
-  Gdiplus::GdiplusShutdown(token);
+  ReleaseGraphics(token);
   return failed == 0 ? 0 : 1;
 }
