@@ -46,9 +46,30 @@ class LauncherWindow:
         left, top = self.origin()
         _run("xdotool", "mousemove", str(left + round(x)), str(top + round(y)))
 
+    def idle(self, bound: float = 5) -> None:
+        """Waits until the window has handled its input: the picture stays the same for a moment. A window
+        that keeps changing (a download's progress) is left after the bound."""
+        deadline = time.time() + bound
+        last = self._picture()
+        while time.time() < deadline:
+            time.sleep(0.15)
+            now = self._picture()
+            if now == last:
+                return
+            last = now
+
+    def _picture(self) -> bytes:
+        if self.gone():
+            return b""
+        try:
+            return self.pixels()
+        except subprocess.CalledProcessError:  # the window went away meanwhile
+            return b""
+
     def click(self, x: float, y: float) -> None:
         self._move(x, y)
         _run("xdotool", "click", "1")
+        self.idle()
 
     def drag(self, x0: float, y0: float, x1: float, y1: float) -> None:
         self._move(x0, y0)
@@ -56,11 +77,13 @@ class LauncherWindow:
         self._move((x0 + x1) / 2, y1)
         self._move(x1, y1)
         _run("xdotool", "mouseup", "1")
+        self.idle()
 
     def wheel(self, x: float, y: float, turns: int = 1) -> None:
         """Turns the wheel down (towards the user) over a point."""
         self._move(x, y)
         _run("xdotool", "click", "--repeat", str(turns), "--delay", "50", "5")
+        self.idle()
 
     def pixels(self, left: int = 0, top: int = 0, width: int = 960, height: int = 540) -> bytes:
         """Raw RGB bytes of a part of the window as it is on screen."""
