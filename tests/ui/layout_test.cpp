@@ -56,7 +56,7 @@ TEST_F(LayoutTest, MainScreenHitRegions) {
   const struct { double scale; UiPhase phase; bool website, discord; int id; const char* region; } rows[] = {
       {1.5, UiPhase::Ready, true, true, CTRL_CLOSE, "1335 60 45 45"},
       {1.5, UiPhase::Ready, true, true, CTRL_MAIN_BUTTON, "1020 672 360 87"},
-      {1.0, UiPhase::Downloading, true, true, CTRL_MAIN_BUTTON, "none"},
+      {1.0, UiPhase::Checking, true, true, CTRL_MAIN_BUTTON, "none"},
       {1.0, UiPhase::Ready, true, true, CTRL_DISCORD, "772.5 40 71.5 30"},
       {1.0, UiPhase::Ready, true, true, CTRL_WEBSITE, "693 40 71.5 30"},
       {1.0, UiPhase::Ready, true, false, CTRL_WEBSITE, "772.5 40 71.5 30"},
@@ -76,26 +76,25 @@ TEST_F(LayoutTest, MainScreenHitRegions) {
 }
 
 TEST_F(LayoutTest, ProgressFillWidth) {
-  const struct { int percent; double scale; float fill; } rows[] = {
-      {150, 1.0, 610}, {100, 1.0, 610}, {0, 1.0, 0}, {-1, 1.0, 0}, {1, 1.0, 4.12f}, {50, 2.0, 608},
-  };
+  const struct { int percent; double scale; float fill; } rows[] = {{150, 1.0, 610}, {0, 1.0, 0}, {1, 1.0, 4.12f}, {50, 2.0, 608}};
   for (const auto& row : rows) {
     state.progressPercent = row.percent;
     EXPECT_NEAR(Find(Lay(row.scale), Look::ProgressBar)->fill, row.fill, 0.001) << row.percent << " %";
   }
 }
 
-// A "." every three digits, the singular only for exactly 1; the dot sits 14 left of the measured
-// text, green once the site has answered.
+// A "." every three digits, the singular only for exactly 1; the dot sits 14 left of the measured text, green once
+// the site has answered (a new window has no answer yet).
 TEST_F(LayoutTest, ServerStatus) {
   const struct { int players; const wchar_t* text; float dotLeft; bool green; } rows[] = {
       {1000, L"1.000 players online", 784, true}, {1234567, L"1.234.567 players online", 760, true},
       {1, L"1 player online", 814, true},         {0, L"0 players online", 808, true},
       {-1, L"Website not responding", 772, false},
   };
-  state.websiteUrl = L"https://vandrel.example";
   for (const auto& row : rows) {
-    state.playersOnline = row.players;
+    state = UiState();
+    state.websiteUrl = L"https://vandrel.example";
+    if (row.players >= 0) state.playersOnline = row.players;
     const FrameLayout layout = Lay();
     const LayoutElement* dot = Find(layout, Look::StatusDot);
     EXPECT_EQ((dot - 1)->text, row.text);
