@@ -7,7 +7,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(cmake/minizip.cmake)
 
-set(WIN_LIBS winhttp crypt32 advapi32 shell32 ole32 oleaut32 uuid gdiplus gdi32 user32 shlwapi version)
+set(WIN_LIBS winhttp bcrypt crypt32 advapi32 shell32 ole32 oleaut32 uuid gdiplus gdi32 user32 shlwapi version)
 
 # Everything but the entry point goes into one library shared by launcher.exe and the test binary.
 set(LIB_SOURCES ${ALL_SOURCES})
@@ -34,7 +34,7 @@ target_include_directories(launcher PRIVATE ${CMAKE_BINARY_DIR}/generated)
 # Tests of the portable logic also run here: the Windows runtime differs (regex stack, wchar_t, CRT).
 file(GLOB_RECURSE WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*_win.cpp)
 add_executable(win_tests ${UNIT_TESTS} ${WIN_TESTS} ${WIN_TEST_SUPPORT})
-target_link_libraries(win_tests PRIVATE vandrel gtest_main bcrypt)
+target_link_libraries(win_tests PRIVATE vandrel gtest_main)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 
 # Stand-in game client for tests and the demo.
