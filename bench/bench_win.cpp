@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   if (what == "store" && argc >= 4) {
     app.updateUrl = argv[2];
     if (!app.ParseManifest(ReadAll(argv[3]))) return 1;
-    for (const auto& entry : app.remoteManifest.files) app.pendingFiles.push_back(entry.first);
+    for (const auto& entry : app.remoteManifest.files) app.pendingFiles.push_back(std::string(entry.first));
     const auto start = std::chrono::steady_clock::now();
     const bool ok = DownloadFromStore(app);
     std::printf("DownloadFromStore: %zu files, %.2f s%s\n", app.pendingFiles.size(), SecondsSince(start),

@@ -5,6 +5,7 @@
 #include "core/launcher_app.h"
 #include "core/log.h"
 #include "core/text_file.h"
+#include "core/unique_file.h"
 #include "update/manifest.h"
 #include "update/verification_cache_win.h"
 
@@ -29,9 +30,16 @@ bool LauncherApp::FetchRemoteManifest() {
     PrintLine("Error al descargar manifest.json");
     return false;
   }
-  std::string text;
-  if (!ReadTextFile("manifest_remote.json", text)) return false;
-  if (!ParseManifest(text)) {
+  // Read in pieces, in text mode as before: the document is never held whole.
+  UniqueFile file(std::fopen("manifest_remote.json", "rt"));
+  if (!file) return false;
+  WIN32_FILE_ATTRIBUTE_DATA facts = {};
+  GetFileAttributesExA("manifest_remote.json", GetFileExInfoStandard, &facts);
+  const bool parsed = ::ParseManifest(
+      [&](char* buffer, std::size_t capacity) { return std::fread(buffer, 1, capacity, file.get()); },
+      facts.nFileSizeLow | static_cast<std::size_t>(facts.nFileSizeHigh) << 32, remoteManifest);
+  file.reset();
+  if (!parsed) {
     PrintLine("Error al parsear manifest.json");
     return false;
   }
@@ -42,7 +50,8 @@ bool LauncherApp::FetchRemoteManifest() {
 bool LauncherApp::ParseManifest(const std::string& text) { return ::ParseManifest(text, remoteManifest); }
 
 void LauncherApp::LoadVerificationCache() {
-  if (LoadVerificationCacheFile(kVerificationCacheFile, verificationCache, cacheVerifiedAt) == CacheFileLoad::Foreign) {
+  if (LoadVerificationCacheFile(kVerificationCacheFile, remoteManifest.files, verificationCache, cacheVerifiedAt) ==
+      CacheFileLoad::Foreign) {
     Log("Cache de verificacion de otra version: se rehace entera");
   }
 }

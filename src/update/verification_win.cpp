@@ -13,6 +13,7 @@
 #include "update/self_update_win.h"
 #include "update/sha256_win.h"
 #include "update/verification.h"
+#include "update/verification_cache.h"
 
 namespace {
 
@@ -34,6 +35,35 @@ FileFacts ReadFileFacts(const std::string& path) {
         (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
   }
   return facts;
+}
+
+// What checking one listed file found; the run applies it in listing order.
+struct FileCheck {
+  bool skipped = false;  // the running launcher: never checked
+  FileFacts facts;
+  std::string hash;      // empty when the file is absent or cannot be read
+  bool trusted = false;  // the remembered entry matched size and last-write time
+  bool hashed = false;   // passed to Sha256File (absent files too)
+};
+
+FileCheck CheckFile(const std::string& path, bool quick, const CacheEntry* remembered) {
+  FileCheck check;
+  if (IsRunningLauncher(path)) {
+    check.skipped = true;
+    return check;
+  }
+  // A path that could never be written here (a device name, a drive, "..") is not opened either:
+  // opening a device such as COM1 can block. It stays pending like a missing file.
+  check.facts = IsSafeRelativePath(path) ? ReadFileFacts(path) : FileFacts();
+  if (quick && check.facts.present && remembered != nullptr && remembered->size == check.facts.size &&
+      remembered->lastWriteTime == check.facts.lastWriteTime) {
+    check.hash = DigestToHex(remembered->hash);
+    check.trusted = true;
+    return check;
+  }
+  check.hash = check.facts.present ? Sha256File(path) : std::string();
+  check.hashed = true;
+  return check;
 }
 
 }  // namespace
@@ -65,50 +95,36 @@ void LauncherApp::VerifyGameFiles() {
   const int64_t now = static_cast<int64_t>(std::time(nullptr));
   const bool quick = ChooseQuickRun(fullVerification, verificationCache.size(), cacheVerifiedAt, now);
 
-  const int total = static_cast<int>(remoteManifest.files.size());
+  const ManifestFiles& files = remoteManifest.files;
+  const int total = static_cast<int>(files.size());
   int processed = 0;
   int hashed = 0;
   int trustedByDate = 0;
   DWORD lastReport = 0;
   const DWORD start = GetTickCount();
 
-  for (const auto& [path, entry] : remoteManifest.files) {
-    if (IsRunningLauncher(path)) {
-      ++processed;
-      continue;
-    }
-    // A path that could never be written here (a device name, a drive, "..") is not opened either:
-    // opening a device such as COM1 can block. It stays pending like a missing file.
-    const FileFacts facts = IsSafeRelativePath(path) ? ReadFileFacts(path) : FileFacts();
-
-    std::string hash;
-    bool haveHash = false;
-    if (quick && facts.present) {
-      const auto cached = verificationCache.find(path);
-      if (cached != verificationCache.end() && cached->second.size == facts.size &&
-          cached->second.lastWriteTime == facts.lastWriteTime) {
-        hash = cached->second.hash;
-        ++trustedByDate;
-        haveHash = !hash.empty();
-      }
-    }
-    if (!haveHash) {
-      hash = facts.present ? Sha256File(path) : std::string();
-      ++hashed;
-      if (facts.present && !hash.empty()) {
-        verificationCache[path] = CacheEntry{facts.size, facts.lastWriteTime, hash};
-      } else {
-        verificationCache.erase(path);
-      }
-    }
-    if (hash != entry.hash) pendingFiles.push_back(path);
-
+  for (std::size_t index = 0; index < files.size(); ++index) {
+    const std::string_view path = files.PathAt(index);
+    const FileCheck check = CheckFile(std::string(path), quick, verificationCache.Find(index));
     ++processed;
+    if (check.skipped) continue;
+    if (check.trusted) ++trustedByDate;
+    if (check.hashed) {
+      ++hashed;
+      CacheEntry fresh{check.facts.size, check.facts.lastWriteTime, {}};
+      if (check.facts.present && DigestFromHex(check.hash, fresh.hash)) {
+        verificationCache.Set(index, fresh);
+      } else {
+        verificationCache.Erase(index);
+      }
+    }
+    if (check.hash != files.EntryAt(index).hash) pendingFiles.push_back(std::string(path));
+
     const DWORD tick = GetTickCount();
     if (processed == total || tick - lastReport >= kReportIntervalMs) {
       lastReport = tick;
       SendToWindow(reportWindow, UM_PROGRESS, 0, static_cast<LPARAM>(processed * 100LL / total));
-      SendTextToWindow(reportWindow, UM_STATUS, CheckingFileStatus(path));
+      SendTextToWindow(reportWindow, UM_STATUS, CheckingFileStatus(std::string(path)));
       SendTextToWindow(reportWindow, UM_DETAIL, FileCountDetail(processed, total));
     }
   }

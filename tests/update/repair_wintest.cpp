@@ -127,7 +127,7 @@ TEST_F(RepairTest, EmptyFilesAndZeroSizes) {
   app.remoteManifest.files["vacio.dat"] = ManifestEntry{kEmptySha256, 0};
   app.pendingFiles.push_back("vacio.dat");
   const std::string hash = Offer("cero.txt", "listed with size 0");
-  app.remoteManifest.files["cero.txt"].size = 0;
+  app.remoteManifest.files["cero.txt"] = ManifestEntry{hash, 0};
   ASSERT_TRUE(WriteFileBytes(game / "vacio.dat", "old content"));
   EXPECT_TRUE(DownloadFromStore(app));
   EXPECT_TRUE(FileExists(game / "vacio.dat"));
@@ -165,7 +165,7 @@ TEST_F(RepairTest, AlteredStoreFileNeverReachesItsDestination) {
   std::string upper = hash;
   for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
   ASSERT_TRUE(WriteSiteFile(server, prefix + "/archivos/" + upper.substr(0, 2) + "/" + upper, "genuine"));
-  app.remoteManifest.files["mapa.pak"].hash = upper;
+  app.remoteManifest.files["mapa.pak"] = ManifestEntry{upper, 7};
   EXPECT_FALSE(DownloadFromStore(app));
   EXPECT_FALSE(FileExists(game / "mapa.pak"));
 }
