@@ -1,6 +1,7 @@
 // The verification run: which listed game files are missing or different.
 #include <windows.h>
 
+#include <algorithm>
 #include <ctime>
 
 #include "core/console_line.h"
@@ -10,6 +11,7 @@
 #include "core/paths.h"
 #include "ui/ui_text.h"
 #include "update/messages_win.h"
+#include "update/ordered_work.h"
 #include "update/self_update_win.h"
 #include "update/sha256_win.h"
 #include "update/verification.h"
@@ -18,6 +20,8 @@
 namespace {
 
 constexpr DWORD kReportIntervalMs = 100;
+// A first install lists every file; the log names this many and counts the rest.
+constexpr std::size_t kPendingLinesLogged = 100;
 
 struct FileFacts {
   bool present = false;
@@ -103,31 +107,45 @@ void LauncherApp::VerifyGameFiles() {
   DWORD lastReport = 0;
   const DWORD start = GetTickCount();
 
-  for (std::size_t index = 0; index < files.size(); ++index) {
-    const std::string_view path = files.PathAt(index);
-    const FileCheck check = CheckFile(std::string(path), quick, verificationCache.Find(index));
-    ++processed;
-    if (check.skipped) continue;
-    if (check.trusted) ++trustedByDate;
-    if (check.hashed) {
-      ++hashed;
-      CacheEntry fresh{check.facts.size, check.facts.lastWriteTime, {}};
-      if (check.facts.present && DigestFromHex(check.hash, fresh.hash)) {
-        verificationCache.Set(index, fresh);
-      } else {
-        verificationCache.Erase(index);
-      }
-    }
-    if (check.hash != files.EntryAt(index).hash) pendingFiles.push_back(std::string(path));
+  // Files are checked on several threads; their results are applied here one by one in listing order, so the
+  // pending list, the cache, the counts and the messages come out as a single thread would give them, and every
+  // message still leaves from this thread. A worker reads only its own file's cache entry, which is rewritten here
+  // only once that file's result has been handed over.
+  RunInOrder<FileCheck>(
+      files.size(), WorkThreads(),
+      [&](std::size_t index) {
+        try {
+          return CheckFile(std::string(files.PathAt(index)), quick, verificationCache.Find(index));
+        } catch (...) {
+          FileCheck failed;  // treated as unreadable: pending, never trusted
+          failed.hashed = true;
+          return failed;
+        }
+      },
+      [&](std::size_t index, const FileCheck& check) {
+        const std::string_view path = files.PathAt(index);
+        ++processed;
+        if (check.skipped) return;
+        if (check.trusted) ++trustedByDate;
+        if (check.hashed) {
+          ++hashed;
+          CacheEntry fresh{check.facts.size, check.facts.lastWriteTime, {}};
+          if (check.facts.present && DigestFromHex(check.hash, fresh.hash)) {
+            verificationCache.Set(index, fresh);
+          } else {
+            verificationCache.Erase(index);
+          }
+        }
+        if (check.hash != files.EntryAt(index).hash) pendingFiles.push_back(std::string(path));
 
-    const DWORD tick = GetTickCount();
-    if (processed == total || tick - lastReport >= kReportIntervalMs) {
-      lastReport = tick;
-      SendToWindow(reportWindow, UM_PROGRESS, 0, static_cast<LPARAM>(processed * 100LL / total));
-      SendTextToWindow(reportWindow, UM_STATUS, CheckingFileStatus(std::string(path)));
-      SendTextToWindow(reportWindow, UM_DETAIL, FileCountDetail(processed, total));
-    }
-  }
+        const DWORD tick = GetTickCount();
+        if (processed == total || tick - lastReport >= kReportIntervalMs) {
+          lastReport = tick;
+          SendToWindow(reportWindow, UM_PROGRESS, 0, static_cast<LPARAM>(processed * 100LL / total));
+          SendTextToWindow(reportWindow, UM_STATUS, CheckingFileStatus(std::string(path)));
+          SendTextToWindow(reportWindow, UM_DETAIL, FileCountDetail(processed, total));
+        }
+      });
 
   if (!quick) cacheVerifiedAt = now;
   SaveVerificationCache();
@@ -137,7 +155,11 @@ void LauncherApp::VerifyGameFiles() {
   Log("Verificacion %s: %d archivos en manifest, %d faltantes o diferentes (%d leidos, %d por fecha, %lu ms)",
       quick ? "rapida" : "completa", total, static_cast<int>(pendingFiles.size()), hashed, trustedByDate,
       static_cast<unsigned long>(GetTickCount() - start));
-  for (const std::string& path : pendingFiles) Log("  FALTA O DIFIERE: %s", path.c_str());
+  const std::size_t named = std::min(pendingFiles.size(), kPendingLinesLogged);
+  for (std::size_t i = 0; i < named; ++i) Log("  FALTA O DIFIERE: %s", pendingFiles[i].c_str());
+  if (pendingFiles.size() > named) {
+    Log("  ... y otros %d archivos que faltan o difieren", static_cast<int>(pendingFiles.size() - named));
+  }
 
   if (pendingFiles.empty() && !remoteManifest.version.empty() && localVersion != remoteManifest.version) {
     Log("Todo al dia; version.txt decia %s y pasa a %s", localVersion.c_str(), remoteManifest.version.c_str());
