@@ -27,7 +27,8 @@ def main():
     for i in range(count):
         rel = f"data/zona{i // 200:03d}/objeto_{i:06d}.pak"
         size = rng.randint(low, high)
-        body = (block * (size // len(block) + 2))[i % 4096:][:size]
+        start = i % 4096
+        body = block[start:start + size] if start + size <= len(block) else (block * (size // len(block) + 2))[start:start + size]
         if fresh:
             os.makedirs(os.path.dirname(os.path.join(game, rel)), exist_ok=True)
             with open(os.path.join(game, rel), "wb") as f:
