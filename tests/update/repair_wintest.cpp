@@ -323,9 +323,11 @@ TEST_F(RepairTest, DoneOnlyWhenEveryPendingFileHoldsItsPublishedContent) {
     app.remoteManifest.files.clear();
     app.remoteManifest.store = c.store;
     OfferMany(true);
-    ManifestEntry& spoiled = app.remoteManifest.files[c.spoiled];
+    const auto listed = app.remoteManifest.files.find(c.spoiled);
+    ManifestEntry spoiled = listed != app.remoteManifest.files.end() ? listed->second : ManifestEntry{};
     if (spoiled.hash.empty()) app.pendingFiles.push_back(c.spoiled);
     spoiled.hash = spoiled.hash.empty() ? std::string(64, 'c') : Upper(spoiled.hash);
+    app.remoteManifest.files[c.spoiled] = spoiled;
     app.remoteManifest.patchHash = ServePatch("many.zip");
     Quietly([&] { RunUpdate(app); });
     EXPECT_EQ(Texts(UM_FAILED), std::vector<std::string>{"Instalacion incompleta: 1 archivos no coinciden"}) << c.name;
