@@ -119,21 +119,16 @@ TEST_F(PhaseMachine, EveryTransition) {
   }
 }
 
-// Links, status polling and the timer; only http:// and https:// addresses go to the shell.
+// The site's links: a web site starts polling the players-online figure at once and every minute; only http://
+// and https:// addresses go to the shell.
 TEST(StatusPolling, LinksStartPollingOnlyWithAWebSite) {
-  const struct { const wchar_t *web, *discord; uint32_t linkEffects, tickEffects; } rows[] = {
-      {L"https://vandrel.example", L"", FX_REPAINT | FX_START_STATUS | FX_STATUS_TIMER, FX_START_STATUS},
-      {L"", L"https://discord.example/v", FX_REPAINT, 0},
-  };
-  for (const auto& row : rows) {
-    UiState s;
-    const std::wstring web = row.web, discord = row.discord;
-    EXPECT_EQ(OnLauncherLinks(s, &web, &discord).flags, row.linkEffects) << "web '" << web.size() << "'";
-    EXPECT_EQ(OnStatusTimer(s).flags, row.tickEffects);
-    EXPECT_EQ(s.discordUrl, discord);
-  }
   UiState s;
+  const std::wstring web = L"https://vandrel.example", discord = L"https://discord.example/v", none;
   EXPECT_EQ(OnLauncherLinks(s, nullptr, nullptr).flags, FX_REPAINT) << "no record: nothing but a repaint";
+  EXPECT_EQ(OnLauncherLinks(s, &none, &discord).flags | OnStatusTimer(s).flags, FX_REPAINT) << "no web site, no poll";
+  EXPECT_EQ(OnLauncherLinks(s, &web, &discord).flags, FX_REPAINT | FX_START_STATUS | FX_STATUS_TIMER);
+  EXPECT_EQ(OnStatusTimer(s).flags, FX_START_STATUS);
+  EXPECT_EQ(s.websiteUrl + L"|" + s.discordUrl, L"https://vandrel.example|https://discord.example/v");
   for (const wchar_t* link : {L"javascript:x", L"HTTPS://vandrel.example", L"file:///c:/", L""}) {
     EXPECT_FALSE(IsOpenableLink(link)) << "only http:// and https:// go to the shell";
   }
@@ -195,10 +190,9 @@ TEST(InputSequences, EdgeCases) {
 }
 
 TEST(InputSequences, EmptySpaceDragsTheWindowUnlessAListIsOpen) {
-  UiState s = Screen(UiPhase::Ready, false);
-  EXPECT_FALSE(IsClientArea(s, 100, 100)) << "empty space must move the window";
-  EXPECT_TRUE(IsClientArea(s, 700, 470) && ShowsHand(s, 700, 470)) << "the main button is a button";
-  s = Screen(UiPhase::Ready, true, CTRL_LANGUAGE);
+  EXPECT_FALSE(IsClientArea(Screen(UiPhase::Ready, false), 100, 100)) << "empty space must move the window";
+  EXPECT_TRUE(ShowsHand(Screen(UiPhase::Ready, false), 700, 470)) << "the main button is a button";
+  const UiState s = Screen(UiPhase::Ready, true, CTRL_LANGUAGE);
   EXPECT_TRUE(IsClientArea(s, 100, 100)) << "with a list open the press must reach the window to close it";
   EXPECT_FALSE(ShowsHand(s, 300, 300)) << "the panel body is no button";
 }

@@ -22,19 +22,15 @@ std::string BoxText(float left, float top, float width, float height) {
   return text;
 }
 
-// The last region of an id, as the window's hit test finds it.
+// The last region of an id, as the window's hit test finds it; or the first element of a look.
 std::string RegionOf(const FrameLayout& layout, int id) {
   std::string box = "none";
-  for (const HitRegion& r : layout.hitRegions) {
-    if (r.id == id) box = BoxText(r.left, r.top, r.width, r.height);
-  }
+  for (const HitRegion& r : layout.hitRegions) box = r.id == id ? BoxText(r.left, r.top, r.width, r.height) : box;
   return box;
 }
 
 const LayoutElement* Find(const FrameLayout& layout, Look look) {
-  for (const LayoutElement& e : layout.elements) {
-    if (e.look == look) return &e;
-  }
+  for (const LayoutElement& e : layout.elements) if (e.look == look) return &e;
   return nullptr;
 }
 
@@ -133,6 +129,7 @@ TEST_F(LayoutTest, SettingsPanel) {
   state.editedSettings.gamma = 2;
   state.editedSettings.shadowLevel = 4;
   state.displayModes = {{1920, 1080, 144}};
+  state.currentLanguage = 4;
   const FrameLayout layout = Lay();
   std::vector<int> ids;
   for (const HitRegion& r : layout.hitRegions) ids.push_back(r.id);
@@ -145,17 +142,17 @@ TEST_F(LayoutTest, SettingsPanel) {
       {CTRL_SAVE, "620 456 124 36"},
   };
   for (const auto& row : rows) EXPECT_EQ(RegionOf(layout, row.id), row.region) << "id " << row.id;
-  // The hints stay clear of the language button, and the longest level names have room beside the track.
+  // The hints stay clear of the language button, the longest level names have room beside the track, and the
+  // language button shows the code of the player's language.
   const struct { std::wstring text; const char* box; } shown[] = {
       {L"1920 \u00D7 1080  \u00B7  144 Hz", "386 88 328 29"}, {L"56 %", "616 170 128 29"},
       {L"Normal", "616 252 128 29"}, {L"All, high quality", "616 293 128 29"},
       {UiText(TXT_SETTINGS_HINT), "216 456 288 18"}, {UiText(TXT_LANGUAGE_HINT), "216 474 288 18"},
+      {L"ES", "715.5 40 26 30"},  // the language button names the language
   };
   for (const auto& row : shown) {
     std::string box = "none";
-    for (const LayoutElement& e : layout.elements) {
-      if (e.text == row.text) box = BoxText(e.rect.left, e.rect.top, e.rect.width, e.rect.height);
-    }
+    for (const LayoutElement& e : layout.elements) box = e.text == row.text ? BoxText(e.rect.left, e.rect.top, e.rect.width, e.rect.height) : box;
     EXPECT_EQ(box, row.box) << WideToUtf8(row.text);
   }
 }

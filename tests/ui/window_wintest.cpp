@@ -38,9 +38,7 @@ class MainWindow : public ::testing::Test {
     DestroyWindow(mainWindow);
     mainWindow = nullptr;
     uiScale = 1.0;
-    MSG message;  // the window's quit message must not reach later tests
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {}
-    uiState = UiState();
+    for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {}  // no quit message for later tests
   }
 
   // Runs the body on a thread of its own while this thread handles the window's messages.
@@ -97,7 +95,7 @@ TEST_F(MainWindow, FailedInstallGoesBackToChecking) {
 TEST_F(MainWindow, DpiChangeResizesAtTheSuggestedPlace) {
   RECT suggested = {100, 120, 1500, 900};
   SendMessageW(mainWindow, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
-  RECT now = {};
+  RECT now;
   GetWindowRect(mainWindow, &now);
   EXPECT_EQ(std::vector<LONG>({now.left, now.top, now.right - now.left, now.bottom - now.top}),
             std::vector<LONG>({100, 120, 1440, 810})) << "960 x 540 at scale 1.5, where Windows suggests";
