@@ -35,7 +35,7 @@ TEST(ParseLauncherInfoText, MembersAndWhatIsNotTaken) {
        "|" + kHash + "|0|https://upd.example/launcher/launcher.exe|https://w.example/n|"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Describe(ParseLauncherInfoText(c.json, "https://upd.example")), c.info) << c.json.substr(0, 80);
+    EXPECT_EQ(Describe(ParseLauncherInfoText(c.json, "https://upd.example")), c.info) << "launcher.json read as version|hash|size|address|web|discord: " << c.json.substr(0, 80);
   }
 }
 

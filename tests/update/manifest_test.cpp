@@ -98,7 +98,7 @@ TEST(ParseManifest, Rules) {
     manifest.store = true;
     manifest.files["stale"] = {kHashB, 5};
     EXPECT_EQ(ParseManifest(c.text, manifest), c.manifest != unread) << c.what;
-    EXPECT_EQ(Describe(manifest), c.manifest) << c.what;
+    EXPECT_EQ(Describe(manifest), c.manifest) << "manifest read as version, patch, store and files: " << c.what;
   }
 }
 

@@ -49,52 +49,90 @@ Matches AllPlain(const std::string& text, const std::regex& pattern) {
   return all;
 }
 
-// Documents built from the tokens the patterns look for, joined at random and often malformed, with runs of
-// blanks, digits and quoted text longer than the caps of the compact copy.
+// Documents built from the tokens the patterns look for, each piece often malformed, with runs of blanks, digits
+// and quoted text longer than the caps of the compact copy.
 class DocumentMaker {
  public:
   explicit DocumentMaker(unsigned seed) : random_(seed) {}
 
   std::string Make() {
-    static const char* const keys[] = {"version", "patch_hash", "patch_tamano", "almacen", "hash", "tamano",
-                                       "url", "online", "Version", ""};
     std::string doc;
-    for (int i = Pick(1, 12); i > 0; --i) {
-      const std::string key = Pick(0, 2) ? keys[Pick(0, 9)] : Text();
-      std::string value;
+    const int pieces = Pick(1, 12);
+    for (int i = 0; i < pieces; ++i) {
       switch (Pick(0, 5)) {
-        case 0: value = Quoted(Hex()); break;
-        case 1: value = Number(); break;
-        case 2: value = Pick(0, 1) ? "true" : "false"; break;
-        case 3: value = Quoted((Pick(0, 1) ? "https://" : "http://") + Text()); break;
-        case 4: value = Quoted(Text()); break;
-        default:  // a file entry, each of its parts sometimes malformed
-          value = (Rarely() ? "" : "{") + Blanks() + Quoted("hash") + Blanks() + ":" + Blanks() + Quoted(Hex()) +
-                  Blanks() + (Rarely() ? ";" : ",") + Blanks() + Quoted(Rarely() ? "size" : "tamano") + Blanks() + ":" +
-                  Blanks() + Number() + Blanks() + (Rarely() ? "" : "}");
+        case 0:
+          doc += Entry();
+          break;
+        case 1:
+          doc += Quoted(Key()) + Blanks() + ":" + Blanks() + Quoted(Value());
+          break;
+        case 2:
+          doc += Quoted(Key()) + Blanks() + ":" + Blanks() + Number() + Blanks() + Punct();
+          break;
+        case 3:
+          doc += Quoted(Key()) + Blanks() + ":" + Blanks() + (Pick(0, 1) ? "true" : "false");
+          break;
+        case 4:
+          doc += Noise();
+          break;
+        default:
+          doc += Blanks() + Punct() + Blanks();
+          break;
       }
-      doc += Quoted(key) + Blanks() + (Rarely() ? "" : ":") + Blanks() + value + Blanks() + Run(":{},[]", Pick(0, 2));
-      if (Rarely()) doc += static_cast<char>(Pick(0, 255));
     }
     return doc;
   }
 
  private:
   int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+  bool Rarely() { return Pick(0, 9) == 0; }
+
   std::string Run(const char* alphabet, int length) {
     const std::string chars(alphabet);
     std::string run;
     for (int i = 0; i < length; ++i) run += chars[Pick(0, static_cast<int>(chars.size()) - 1)];
     return run;
   }
-
-  bool Rarely() { return Pick(0, 9) == 0; }
   std::string Quoted(const std::string& s) { return Rarely() ? s : "\"" + s + "\""; }
   std::string Blanks() { return Run(" \t\r\n\v\f", Pick(0, 2) == 0 ? Pick(17, 60) : Pick(0, 3)); }
   std::string Number() { return Run("0123456789", Pick(0, 2) == 0 ? Pick(60, 130) : Pick(0, 4)); }
   std::string Hex() { return Run("0123456789abcdefABCDEF", Rarely() ? Pick(62, 66) : 64); }
+  std::string Punct() { return Run(":{},[]", Pick(0, 2)); }
+  std::string Key() {
+    static const char* const keys[] = {"version", "patch_hash", "patch_tamano", "almacen", "hash",
+                                       "tamano",  "url",        "online",       "Version", ""};
+    return keys[Pick(0, 9)];
+  }
+  std::string Value() {
+    switch (Pick(0, 4)) {
+      case 0:
+        return Hex();
+      case 1:
+        return (Pick(0, 1) ? "https://" : "http://") + Text();
+      case 2:
+        return "";
+      default:
+        return Text();
+    }
+  }
   // Quoted text, sometimes far longer than a segment may be in the compact copy.
-  std::string Text() { return Run("abz/._-\\ 0123456789", Pick(0, 3) == 0 ? Pick(250, 700) : Pick(1, 20)); }
+  std::string Text() {
+    const int length = Pick(0, 3) == 0 ? Pick(250, 700) : Pick(1, 20);
+    std::string text = Run("abz/._-\\ 0123456789", length);
+    if (Rarely()) text += static_cast<char>(Pick(0, 255));
+    return text;
+  }
+  std::string Noise() {
+    std::string noise;
+    for (int i = Pick(1, 40); i > 0; --i) noise += static_cast<char>(Pick(0, 255));
+    return noise;
+  }
+  std::string Entry() {
+    return Quoted(Text()) + Blanks() + ":" + Blanks() + (Rarely() ? "" : "{") + Blanks() + Quoted("hash") + Blanks() +
+           ":" + Blanks() + Quoted(Hex()) + Blanks() + (Rarely() ? ";" : ",") + Blanks() +
+           Quoted(Rarely() ? "size" : "tamano") + Blanks() + ":" + Blanks() + Number() + Blanks() +
+           (Rarely() ? "" : "}") + Punct();
+  }
 
   std::mt19937 random_;
 };
