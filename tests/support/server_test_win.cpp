@@ -4,11 +4,14 @@
 
 #include "core/module_path_win.h"
 #include "support/launcher_copy_win.h"
+#include "update/launcher_info.h"
+#include "update/messages.h"
 
 void ServerTest::SetUp() {
   std::string reason;
   ASSERT_TRUE(GetTestServer(server, reason)) << reason;
   ControlServer(server, "reset");
+  SeenMessages().clear();
   DeleteFileA((LauncherDirectory() + "launcher_log.txt").c_str());
   GetCurrentDirectoryA(MAX_PATH, previousDir_);
   ASSERT_TRUE(SetCurrentDirectoryA(game.path().c_str()));
@@ -40,4 +43,47 @@ HWND MakeMessageWindow(const char* className, WNDPROC procedure) {
   windowClass.lpszClassName = className;
   RegisterClassA(&windowClass);
   return CreateWindowA(className, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
+}
+
+std::vector<SeenMessage>& SeenMessages() {
+  static std::vector<SeenMessage> seen;
+  return seen;
+}
+
+namespace {
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const char* text = reinterpret_cast<const char*>(lParam);
+  switch (message) {
+    case UM_STATUS:
+    case UM_DETAIL:
+    case UM_FAILED:
+      SeenMessages().push_back({message, text ? text : "(null)"});
+      return 0;
+    case UM_PROGRESS:
+      SeenMessages().push_back({message, std::to_string(lParam)});
+      return 0;
+    case UM_LAUNCHER_INFO:
+      SeenMessages().push_back({message, reinterpret_cast<const LauncherInfo*>(lParam)->web});
+      return 0;
+    case UM_UPDATE_DONE:
+      SeenMessages().push_back({message, ReadFileBytes("version.txt")});
+      return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+HWND RecordingWindow() {
+  thread_local const HWND window = MakeMessageWindow("VandrelRecordingWindow", RecordingProc);
+  return window;
+}
+
+std::vector<std::string> SeenValues(UINT message) {
+  std::vector<std::string> values;
+  for (const SeenMessage& seen : SeenMessages()) {
+    if (seen.message == message) values.push_back(seen.value);
+  }
+  return values;
 }

@@ -36,3 +36,16 @@ class ServerTest : public ::testing::Test {
 // A message-only window of this thread with the given procedure: a synchronous send from this
 // thread calls the procedure directly.
 HWND MakeMessageWindow(const char* className, WNDPROC procedure);
+
+// What the update engine told the window, in order: the text of UM_STATUS, UM_DETAIL and UM_FAILED
+// ("(null)" for none), the number of UM_PROGRESS, the web address of UM_LAUNCHER_INFO, and for
+// UM_UPDATE_DONE what version.txt held at that moment. Tests clear it (ServerTest does in SetUp).
+struct SeenMessage {
+  UINT message;
+  std::string value;
+};
+std::vector<SeenMessage>& SeenMessages();
+// This thread's recording window (one per thread, made on first use).
+HWND RecordingWindow();
+// The values seen for one message, in order.
+std::vector<std::string> SeenValues(UINT message);

@@ -10,84 +10,54 @@
 
 namespace {
 
-const std::string kHashA(64, 'a');
-
-std::string ManifestJson(const std::string& version) {
-  return "{\n  \"version\": \"" + version + "\",\n  \"almacen\": true,\n  \"files\": {\n    \"data/a.pak\": {\"hash\": \"" +
-         kHashA + "\", \"tamano\": 10}\n  }\n}\n";
-}
-
-class RemoteManifestTest : public ServerTest {
- protected:
-  void SetUp() override {
-    ServerTest::SetUp();
-    app.updateUrl = SiteUrl();
-  }
-
-  void Publish(const std::string& latest, const std::string& version, const std::string& manifest) {
-    ASSERT_TRUE(WriteSiteFile(server, prefix + "/latest.txt", latest));
-    ASSERT_TRUE(WriteSiteFile(server, prefix + "/" + version + "/manifest.json", manifest));
-  }
-
-  LauncherApp app{nullptr};
-};
-
-TEST_F(RemoteManifestTest, FetchesTheVersionNamedOnTheFirstLine) {
-  Publish("1.2.3  \t\r\n9.9.9\r\n", "1.2.3", ManifestJson("1.2.3"));
-  CapturedStdout out;
-  ASSERT_TRUE(app.FetchRemoteManifest());
-  EXPECT_EQ(out.Finish(), "Version remota: 1.2.3\nManifest cargado: 1 archivos\n");
-  EXPECT_EQ(app.remoteManifest.version, "1.2.3");
-  EXPECT_TRUE(app.remoteManifest.store);
-  ASSERT_EQ(app.remoteManifest.files.count("data/a.pak"), 1u);
-  EXPECT_EQ(app.remoteManifest.files.at("data/a.pak").size, 10);
-  EXPECT_FALSE(FileExists(game / "latest_remote.txt")) << "read once, then deleted";
-  EXPECT_TRUE(FileExists(game / "manifest_remote.json")) << "left for the update run";
-  EXPECT_TRUE(LogMessages().empty());
-}
-
-// Each failure says on standard output where the fetch stopped; only a bad version line is logged.
-TEST_F(RemoteManifestTest, EveryFailureSaysWhereItStopped) {
+// Each outcome says on standard output where the fetch stopped; only a bad version line is logged.
+TEST_F(ServerTest, RemoteManifestIsFetchedForTheVersionOnTheFirstLine) {
+  const std::string manifest = "{\n  \"version\": \"2.0.1\",\n  \"almacen\": true,\n  \"files\": {\n    \"data/a.pak\": "
+                               "{\"hash\": \"" + std::string(64, 'a') + "\", \"tamano\": 10}\n  }\n}\n";
+  const std::string loaded = "Version remota: 2.0\nManifest cargado: 1 archivos\n";
+  const std::string retries = "Reintentando descarga (intento 2)...\nReintentando descarga (intento 3)...\n";
   const struct {
     const char* latest;    // null: not published
     std::string manifest;  // for version 2.0; empty: not published
-    const char* out;
+    const char* rule;      // for the path under the site, or empty
+    bool fetched;
+    std::string out;
     bool logged;  // "latest.txt trae una version rara, se descarta"
   } cases[] = {
-      {nullptr, "", "Error al descargar latest.txt\n", false},
-      {"v1.2.3", "", "La version remota no tiene un formato valido\n", true},
-      {"2.0", "", "Version remota: 2.0\nError al descargar manifest.json\n", false},
+      {"2.0  \t\r\n9.9.9\r\n", manifest, "", true, loaded, false},
+      {"2.0", manifest, "/2.0/manifest.json&mode=truncate&bytes=40&times=1", true,
+       "Version remota: 2.0\nReintentando descarga (intento 2)...\nManifest cargado: 1 archivos\n", false},
+      {nullptr, "", "", false, "Error al descargar latest.txt\n", false},
+      {"v1.2.3", "", "", false, "La version remota no tiene un formato valido\n", true},
+      {"2.0", "", "", false, "Version remota: 2.0\nError al descargar manifest.json\n", false},
       // The members in another order: no file entry it can read.
-      {"2.0", "{\"a.pak\": {\"tamano\": 1, \"hash\": \"" + kHashA + "\"}}",
+      {"2.0", "{\"a.pak\": {\"tamano\": 1, \"hash\": \"" + std::string(64, 'a') + "\"}}", "", false,
        "Version remota: 2.0\nError al parsear manifest.json\n", false},
+      // An endless latest.txt is cut at its cap instead of filling the disk.
+      {"2.0", manifest, "/latest.txt&mode=endless", false, retries + "Error al descargar latest.txt\n", false},
   };
   for (const auto& c : cases) {
-    if (c.latest) {
-      ASSERT_TRUE(WriteSiteFile(server, prefix + "/latest.txt", c.latest));
-    }
-    if (!c.manifest.empty()) {
-      ASSERT_TRUE(WriteSiteFile(server, prefix + "/2.0/manifest.json", c.manifest));
-    }
+    LauncherApp app(nullptr);
+    app.updateUrl = SiteUrl();
+    DeleteFileA((server.siteDir + prefix + "\\latest.txt").c_str());
+    DeleteFileA((server.siteDir + prefix + "\\2.0\\manifest.json").c_str());
+    if (c.latest) ASSERT_TRUE(WriteSiteFile(server, prefix + "/latest.txt", c.latest));
+    if (!c.manifest.empty()) ASSERT_TRUE(WriteSiteFile(server, prefix + "/2.0/manifest.json", c.manifest));
+    ControlServer(server, "reset");
+    if (*c.rule) ControlServer(server, "rule?path=/" + prefix + c.rule);
     DeleteFileA((LauncherDirectory() + "launcher_log.txt").c_str());
     CapturedStdout out;
-    EXPECT_FALSE(app.FetchRemoteManifest()) << c.out;
+    EXPECT_EQ(app.FetchRemoteManifest(), c.fetched) << c.out;
     EXPECT_EQ(out.Finish(), c.out);
     EXPECT_EQ(Logged("latest.txt trae una version rara, se descarta"), c.logged) << c.out;
+    EXPECT_FALSE(FileExists(game / "latest_remote.txt")) << "latest.txt is read once, then deleted";
+    if (!c.fetched) continue;
+    EXPECT_EQ(app.remoteManifest.version, "2.0.1") << "the manifest's own version counts";
+    EXPECT_TRUE(app.remoteManifest.store);
+    ASSERT_EQ(app.remoteManifest.files.count("data/a.pak"), 1u);
+    EXPECT_EQ(app.remoteManifest.files.at("data/a.pak").size, 10);
+    EXPECT_TRUE(FileExists(game / "manifest_remote.json")) << "left for the update run";
   }
-  // An endless latest.txt is cut at its cap instead of filling the disk.
-  ControlServer(server, "rule?path=/" + prefix + "/latest.txt&mode=endless");
-  CapturedStdout out;
-  EXPECT_FALSE(app.FetchRemoteManifest());
-  EXPECT_EQ(out.Finish(), "Reintentando descarga (intento 2)...\nReintentando descarga (intento 3)...\n"
-                          "Error al descargar latest.txt\n");
-}
-
-TEST_F(RemoteManifestTest, ManifestCutShortIsFetchedAgain) {
-  Publish("3.0", "3.0", ManifestJson("3.0"));
-  ControlServer(server, "rule?path=/" + prefix + "/3.0/manifest.json&mode=truncate&bytes=40&times=1");
-  ASSERT_TRUE(app.FetchRemoteManifest());
-  EXPECT_EQ(app.remoteManifest.files.size(), 1u);
-  EXPECT_EQ(Requests("/3.0/manifest.json"), 2);
 }
 
 }  // namespace

@@ -16,13 +16,6 @@ namespace {
 
 const std::string kAbc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";  // SHA-256 of "abc"
 
-std::vector<std::string> seen;  // the texts, "% n" for progress
-LRESULT CALLBACK Record(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == UM_STATUS || message == UM_DETAIL) seen.push_back(reinterpret_cast<const char*>(lParam));
-  if (message == UM_PROGRESS) seen.push_back("% " + std::to_string(lParam));
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // Missing, changed, locked and unchanged files and the running program, checked on several threads: everything
 // must come out as one thread checking them in path order gives it.
 TEST_F(ServerTest, VerificationRunGivesWhatOneThreadInPathOrderGives) {
@@ -41,7 +34,7 @@ TEST_F(ServerTest, VerificationRunGivesWhatOneThreadInPathOrderGives) {
                                       OPEN_EXISTING, 0, nullptr));  // held open for writing, as a running game does
 
   SelectUiLanguage("es");
-  LauncherApp app(MakeMessageWindow("VerificationRunTest", Record));
+  LauncherApp app(RecordingWindow());
   app.updateUrl = SiteUrl();
   app.selfUpdateChecked = app.fullVerification = true;
   app.VerifyGameFiles();
@@ -56,6 +49,8 @@ TEST_F(ServerTest, VerificationRunGivesWhatOneThreadInPathOrderGives) {
   EXPECT_EQ(log[102], "  ... y otros 7 archivos que faltan o difieren") << "the log names 100 files, counts the rest";
 
   // Every progress report names its own file, in listing order, and the last file ends at 100 %.
+  std::vector<std::string> seen;  // the texts, "% n" for progress
+  for (const SeenMessage& m : SeenMessages()) seen.push_back((m.message == UM_PROGRESS ? "% " : "") + m.value);
   std::size_t at = std::find(seen.begin(), seen.end(), "Comprobando los archivos del juego") - seen.begin() + 1;
   int reported = 0;
   for (; at + 2 < seen.size(); at += 3) {
