@@ -64,7 +64,8 @@ def test_versions_are_listed_stored_and_zipped(tmp_path, client):
     patch = (site / "1.4.2/patch.zip").read_bytes()
     assert manifest(site, "1.4.2") == {"version": "1.4.2", "patch_hash": sha(patch), "patch_tamano": len(patch),
                                        "almacen": True, "archivos": {rel: {"hash": sha(data), "tamano": len(data)}
-                                                                     for rel, data in CLIENT.items()}}
+                                                                     for rel, data in CLIENT.items()}}, \
+        "every client file with its hash and size, but the launcher and its own files"
     with zipfile.ZipFile(site / "1.4.2/patch.zip") as archive:
         assert [(i.filename, i.compress_type, i.date_time) for i in archive.infolist()] == \
             [(rel, zipfile.ZIP_DEFLATED, (1980, 1, 1, 0, 0, 0)) for rel in sorted(CLIENT)], "the same client, one patch"
@@ -132,7 +133,7 @@ def test_launcher_is_described_for_the_self_update(tmp_path):
     assert run(*launcher, "https://upd.example.com", "--discord", "").returncode == 0
     assert (site / "launcher/launcher.exe").read_bytes() == b"MZ build two"
     assert json.loads((site / "launcher/launcher.json").read_text()) == \
-        {**described, "version": sha(b"MZ build two")[:12], "hash": sha(b"MZ build two")}
+        {**described, "version": sha(b"MZ build two")[:12], "hash": sha(b"MZ build two")}, "links kept unless given"
     assert sorted(p.name for p in (site / "launcher").iterdir()) == ["launcher.exe", "launcher.json"]
 
 

@@ -78,8 +78,8 @@ def test_rules_shape_the_raw_response(server, rules, path, statuses, length, bod
     for rule in rules:
         server.control("rule?" + urllib.parse.urlencode({"path": path, **rule}))
     got_status, got_length, got_body, got_reset, first_byte, end = raw_get(server.port, path)
-    assert (got_status, got_length, got_reset) == (statuses[0], length, reset)
-    assert body.startswith(got_body) if reset else got_body == body  # a reset may lose what was in flight
+    assert (got_status, got_length, got_reset) == (statuses[0], length, reset), "status, length and end as ruled"
+    assert body.startswith(got_body) if reset else got_body == body, "the body as ruled"  # a reset may lose the rest
     late = {"headers": (True, True), "body": (False, True), None: (False, False)}[waits]  # first byte, end
     assert (first_byte >= STALL * 0.9, end >= STALL * 0.9) == late, "the wait is where the rule puts it"
     assert [raw_get(server.port, path)[0] for _ in statuses[1:]] == statuses[1:], "times=N counts requests"
