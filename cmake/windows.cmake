@@ -86,7 +86,7 @@ set_target_properties(launcher_demo PROPERTIES EXCLUDE_FROM_ALL ON)
 # Tests of the portable logic also run here: the Windows runtime differs (regex stack, wchar_t, CRT).
 file(GLOB_RECURSE WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*_win.cpp)
 add_executable(win_tests ${UNIT_TESTS} ${WIN_TESTS} ${WIN_TEST_SUPPORT})
-target_link_libraries(win_tests PRIVATE vandrel gtest_main bcrypt)
+target_link_libraries(win_tests PRIVATE vandrel gtest_main)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 # Under Wine the build tree is reached through drive Z:.
 target_compile_definitions(win_tests PRIVATE VANDREL_FIXTURES="Z:${CMAKE_SOURCE_DIR}/tests/fixtures/")

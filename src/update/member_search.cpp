@@ -112,29 +112,90 @@ MemberText PrepareMemberText(const std::string& text) {
   return out;
 }
 
-bool FindMember(const MemberText& text, const MemberPattern& pattern, std::size_t from, MemberMatch& match) {
+namespace {
+
+// Every pattern spans at most a few quoted stretches of at most kSegmentCap + kDigitRunCap compact characters and
+// the short separators between them (the file entry, the longest, about 3,000); twice that and more is kept after
+// a quote before a pattern runs there, so the last, possibly unfinished run of the window is never reached.
+constexpr std::size_t kLookahead = 8192;
+constexpr std::size_t kReadPiece = 64 << 10;
+
+// `pattern` at compact position `at` of `text`, which must hold the pattern's literal lead there.
+bool MatchAt(const MemberText& text, const MemberPattern& pattern, std::size_t at, MemberMatch& match) {
   const std::string& compact = text.compact;
   std::smatch m;
+  auto flags = std::regex_constants::match_continuous;
+  if (at > 0) flags |= std::regex_constants::match_prev_avail;
+  if (!std::regex_search(compact.cbegin() + at, compact.cend(), m, pattern.regex, flags)) return false;
+
+  match.groups.assign(m.size(), std::string());
+  for (std::size_t g = 0; g < m.size(); ++g) {
+    if (!m[g].matched) continue;
+    const std::size_t begin = ToOriginal(text, m[g].first - compact.cbegin());
+    const std::size_t end = ToOriginal(text, m[g].second - compact.cbegin());
+    match.groups[g] = text.original->substr(begin, end - begin);
+  }
+  const std::size_t end = m[0].second - compact.cbegin();
+  match.resume = end > at ? end : at + 1;
+  match.end = ToOriginal(text, end);
+  return true;
+}
+
+}  // namespace
+
+bool FindMember(const MemberText& text, const MemberPattern& pattern, std::size_t from, MemberMatch& match) {
+  const std::string& compact = text.compact;
   // The engine is tried only where the pattern's literal lead stands: its own scan tries every position, which
   // costs more than the matching itself on a large manifest without the member.
   for (std::size_t at = compact.find(pattern.lead, from); at != std::string::npos;
        at = compact.find(pattern.lead, at + 1)) {
-    auto flags = std::regex_constants::match_continuous;
-    if (at > 0) flags |= std::regex_constants::match_prev_avail;
-    if (!std::regex_search(compact.cbegin() + at, compact.cend(), m, pattern.regex, flags)) continue;
-
-    match.groups.assign(m.size(), std::string());
-    for (std::size_t g = 0; g < m.size(); ++g) {
-      if (!m[g].matched) continue;
-      const std::size_t begin = ToOriginal(text, m[g].first - compact.cbegin());
-      const std::size_t end = ToOriginal(text, m[g].second - compact.cbegin());
-      match.groups[g] = text.original->substr(begin, end - begin);
-    }
-    const std::size_t end = m[0].second - compact.cbegin();
-    match.resume = end > at ? end : at + 1;
-    return true;
+    if (MatchAt(text, pattern, at, match)) return true;
   }
   return false;
+}
+
+bool MemberStream::Next() {
+  for (;;) {
+    const std::size_t quote = text_.compact.find('"', from_);
+    if (quote == std::string::npos) {
+      if (ended_) return false;
+      // No member can begin in what is held: drop it. Text before a quote never takes part in a match.
+      base_ += window_.size();
+      window_.clear();
+      ReadMore();
+    } else if (!ended_ && text_.compact.size() - quote < kLookahead) {
+      // Keep the document from this quote on; compacting from a quote gives what the whole document gives there.
+      const std::size_t keep = ToOriginal(text_, quote);
+      base_ += keep;
+      window_.erase(0, keep);
+      ReadMore();
+    } else {
+      at_ = quote;
+      from_ = quote + 1;
+      return true;
+    }
+  }
+}
+
+void MemberStream::ReadMore() {
+  // At least as much again as is held, so that one very long stretch is compacted a few times, not once per piece.
+  const std::size_t piece = std::max(kReadPiece, window_.size());
+  const std::size_t held = window_.size();
+  window_.resize(held + piece);
+  const std::size_t got = read_(&window_[held], piece);
+  window_.resize(held + got);
+  if (got == 0) ended_ = true;
+  text_ = PrepareMemberText(window_);
+  from_ = 0;
+}
+
+std::size_t MemberStream::Position() const { return base_ + ToOriginal(text_, at_); }
+
+bool MemberStream::Match(const MemberPattern& pattern, MemberMatch& match) const {
+  if (text_.compact.compare(at_, pattern.lead.size(), pattern.lead) != 0) return false;
+  if (!MatchAt(text_, pattern, at_, match)) return false;
+  match.end += base_;
+  return true;
 }
 
 namespace {

@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -51,6 +52,7 @@ struct MemberPattern {
 struct MemberMatch {
   std::vector<std::string> groups;  // [0] the whole match, [i] capture i, as in the original text
   std::size_t resume = 0;           // where a search for the next match starts (a position in the compact text)
+  std::size_t end = 0;              // where the match ends in the original text
 };
 
 // Compiles a pattern of the shape above (no alternation outside parentheses).
@@ -63,6 +65,37 @@ MemberText PrepareMemberText(std::string&& text) = delete;  // the record would 
 // First match of `pattern` that starts at or after `from` (a position in the compact text: 0, or an earlier
 // match's `resume`). False when there is none.
 bool FindMember(const MemberText& text, const MemberPattern& pattern, std::size_t from, MemberMatch& match);
+
+// Reads a document piece by piece and stops at every double quote, where a member may begin, holding enough of the
+// text after it that a pattern of the shape above sees exactly what it would see in the whole document. Only the
+// text from the current quote on is kept (a few hundred KB; more only while one quoted stretch is longer), so a
+// large document is never held whole.
+class MemberStream {
+ public:
+  // Fills up to `capacity` bytes and returns how many it gave; 0 at the end of the document.
+  using Reader = std::function<std::size_t(char* buffer, std::size_t capacity)>;
+  explicit MemberStream(Reader read) : read_(std::move(read)) {}
+  MemberStream(const MemberStream&) = delete;
+  MemberStream& operator=(const MemberStream&) = delete;
+
+  // Moves to the next double quote; false at the end of the document.
+  bool Next();
+  // Where the current quote stands in the document.
+  std::size_t Position() const;
+  // Tries `pattern` at the current quote; `match.end` is then a position in the document.
+  bool Match(const MemberPattern& pattern, MemberMatch& match) const;
+
+ private:
+  void ReadMore();
+
+  Reader read_;
+  std::string window_;     // the document from base_ on
+  std::size_t base_ = 0;
+  MemberText text_;        // compact form of window_
+  std::size_t at_ = 0;     // the current quote, in text_.compact
+  std::size_t from_ = 0;   // where the search for the next quote starts, in text_.compact
+  bool ended_ = false;
+};
 
 // Converts the digits of a (\d+) capture. False when `digits` is empty, holds anything but '0'-'9', or exceeds
 // the range of the result type.

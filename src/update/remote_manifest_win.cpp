@@ -5,6 +5,7 @@
 #include "core/launcher_app.h"
 #include "core/log.h"
 #include "core/text_file.h"
+#include "core/unique_file.h"
 #include "update/manifest.h"
 #include "update/signature_win.h"
 #include "update/verification_cache_win.h"
@@ -32,10 +33,16 @@ bool LauncherApp::FetchRemoteManifest() {
     return false;
   }
   if (!AcceptSignedDocument(*this, manifestUrl, "manifest_remote.json", "manifest.json")) return false;
-  std::string text;
-  if (!ReadTextFile("manifest_remote.json", text)) return false;
+  // Read in pieces, in text mode: the document is never held whole.
+  UniqueFile file(std::fopen("manifest_remote.json", "rt"));
+  if (!file) return false;
+  WIN32_FILE_ATTRIBUTE_DATA facts = {};
+  GetFileAttributesExA("manifest_remote.json", GetFileExInfoStandard, &facts);
   Manifest parsed;
-  const bool listed = ::ParseManifest(text, parsed);
+  const bool listed = ::ParseManifest(
+      [&](char* buffer, std::size_t capacity) { return std::fread(buffer, 1, capacity, file.get()); },
+      facts.nFileSizeLow | static_cast<std::size_t>(facts.nFileSizeHigh) << 32, parsed);
+  file.reset();
   // A signed manifest is refused when it is older than the installation: an old signed release replayed by
   // the site would otherwise bring back what a later release fixed.
   if (listed && HasSigningKey()) {
@@ -62,7 +69,8 @@ bool LauncherApp::FetchRemoteManifest() {
 bool LauncherApp::ParseManifest(const std::string& text) { return ::ParseManifest(text, remoteManifest); }
 
 void LauncherApp::LoadVerificationCache() {
-  if (LoadVerificationCacheFile(kVerificationCacheFile, verificationCache, cacheVerifiedAt) == CacheFileLoad::Foreign) {
+  if (LoadVerificationCacheFile(kVerificationCacheFile, remoteManifest.files, verificationCache, cacheVerifiedAt) ==
+      CacheFileLoad::Foreign) {
     Log("Cache de verificacion de otra version: se rehace entera");
   }
 }

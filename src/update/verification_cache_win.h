@@ -1,6 +1,7 @@
 #pragma once
 // Reading and replacing verificacion.cache on disk. The file is another program's input too, so a save never leaves
-// it half written: the new copy goes to the path + ".tmp" and is then moved over it.
+// it half written: the new copy goes to the path + ".tmp" and is then moved over it. Both ways stream line by line;
+// the file is never held whole.
 
 #include <cstdint>
 
@@ -15,10 +16,11 @@ enum class CacheFileLoad {
   Loaded,
 };
 
-// Replaces `cache` and `verifiedAt` with the file's content.
-CacheFileLoad LoadVerificationCacheFile(const char* path, VerificationCache& cache, int64_t& verifiedAt);
+// Replaces `cache` (sized for `files`) and `verifiedAt` with the file's entries for the files listed.
+CacheFileLoad LoadVerificationCacheFile(const char* path, const ManifestFiles& files, VerificationCache& cache,
+                                        int64_t& verifiedAt);
 
-// Writes the entries whose paths `manifestFiles` lists. Failures are silent: when the temporary file cannot be
-// created the old file stays; when the final move fails the temporary file stays until the next save.
+// Writes the entries of the files `files` lists. Failures are silent: when the temporary file cannot be created the
+// old file stays; when the final move fails the temporary file stays until the next save.
 void SaveVerificationCacheFile(const char* path, const VerificationCache& cache, int64_t verifiedAt,
-                               const ManifestFiles& manifestFiles);
+                               const ManifestFiles& files);

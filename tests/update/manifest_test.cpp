@@ -165,8 +165,8 @@ TEST(ParseManifest, HundredThousandEntriesWithLongReleaseNotes) {
     EXPECT_EQ(manifest.patchHash, kHashA);
     EXPECT_EQ(manifest.patchSize, 777);
     EXPECT_FALSE(manifest.store);
-    EXPECT_EQ(manifest.files["data/maps/region_99999.map"].size, 99999);
-    EXPECT_EQ(manifest.files["data/maps/region_0.map"].hash, kHashB);
+    EXPECT_EQ(manifest.files.at("data/maps/region_99999.map").size, 99999);
+    EXPECT_EQ(manifest.files.at("data/maps/region_0.map").hash, kHashB);
   });
 }
 

@@ -194,7 +194,7 @@ TEST_F(RepairTest, StoreFileThatIsNotThePublishedOneNeverReachesItsDestination) 
   const std::string lower = Offer("mapa.pak", "genuine");
   for (const Case& c : cases) {
     const std::string hash = c.upperCase ? Upper(lower) : lower;
-    app.remoteManifest.files["mapa.pak"].hash = hash;
+    app.remoteManifest.files["mapa.pak"] = ManifestEntry{hash, 7};
     // Served by a rule: the site folder, seen through Wine, does not tell letter cases apart.
     ControlServer(server, "rule?mode=no_length&path=/" + prefix + "/archivos/" + hash.substr(0, 2) + "/" + hash +
                               "&body=" + c.served);
@@ -209,7 +209,7 @@ TEST_F(RepairTest, StoreFileThatIsNotThePublishedOneNeverReachesItsDestination) 
 TEST_F(RepairTest, StoreFailureFallsBackToTheFullPatch) {
   app.remoteManifest.store = true;
   OfferMany(true);
-  const std::string missing = app.remoteManifest.files["f13.txt"].hash;  // the store lacks it: 404
+  const std::string missing = app.remoteManifest.files.at("f13.txt").hash;  // the store lacks it: 404
   ASSERT_TRUE(DeleteFileA((server.siteDir + prefix + "\\archivos\\" + missing.substr(0, 2) + "\\" + missing).c_str()));
   app.remoteManifest.patchHash = ServePatch("many.zip");
   CapturedStdout out;
@@ -235,8 +235,8 @@ TEST_F(RepairTest, WithoutStoreTheRunGoesStraightToThePatch) {
   CapturedStdout out;
   RunUpdate(app);
   EXPECT_EQ(out.Finish().find("El almacen fallo"), std::string::npos);
-  EXPECT_EQ(Requests("/archivos/" + app.remoteManifest.files["f00.txt"].hash.substr(0, 2) + "/" +
-                     app.remoteManifest.files["f00.txt"].hash), 0) << "the store was not used";
+  EXPECT_EQ(Requests("/archivos/" + app.remoteManifest.files.at("f00.txt").hash.substr(0, 2) + "/" +
+                     app.remoteManifest.files.at("f00.txt").hash), 0) << "the store was not used";
   EXPECT_EQ(ReadFileBytes(game / "f00.txt"), "file 0");
   EXPECT_FALSE(FileExists(game / "patch_temp.zip"));
   EXPECT_FALSE(FileExists(game / "manifest_remote.json"));
@@ -323,9 +323,11 @@ TEST_F(RepairTest, DoneOnlyWhenEveryPendingFileHoldsItsPublishedContent) {
     app.remoteManifest.files.clear();
     app.remoteManifest.store = c.store;
     OfferMany(true);
-    ManifestEntry& spoiled = app.remoteManifest.files[c.spoiled];
+    const auto listed = app.remoteManifest.files.find(c.spoiled);
+    ManifestEntry spoiled = listed != app.remoteManifest.files.end() ? listed->second : ManifestEntry{};
     if (spoiled.hash.empty()) app.pendingFiles.push_back(c.spoiled);
     spoiled.hash = spoiled.hash.empty() ? std::string(64, 'c') : Upper(spoiled.hash);
+    app.remoteManifest.files[c.spoiled] = spoiled;
     app.remoteManifest.patchHash = ServePatch("many.zip");
     Quietly([&] { RunUpdate(app); });
     EXPECT_EQ(Texts(UM_FAILED), std::vector<std::string>{"Instalacion incompleta: 1 archivos no coinciden"}) << c.name;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -15,45 +16,53 @@ ManifestFiles Listing(std::initializer_list<const char*> paths) {
   return files;
 }
 
-TEST(VerificationCache, SavedTextLoadsBackUnchanged) {
-  VerificationCache cache;
-  cache["a|b||c"] = {12, 133456789012345678ULL, kHash};  // bars inside the path
-  cache["data/x.pak"] = {INT64_MIN, UINT64_MAX, std::string(64, 'f')};
-  cache["z"] = {0, 0, kHash};
-  const std::string text = FormatVerificationCache(cache, -1234567, Listing({"a|b||c", "data/x.pak", "z"}));
-
-  VerificationCache loaded;
-  int64_t verifiedAt = 0;
-  ASSERT_TRUE(ParseVerificationCache(text, loaded, verifiedAt));
-  EXPECT_EQ(verifiedAt, -1234567);
-  ASSERT_EQ(loaded.size(), cache.size());
-  for (const auto& item : cache) {
-    const CacheEntry& got = loaded[item.first];
-    EXPECT_EQ(got.size, item.second.size) << item.first;
-    EXPECT_EQ(got.lastWriteTime, item.second.lastWriteTime) << item.first;
-    EXPECT_EQ(got.hash, item.second.hash) << item.first;
-  }
+CacheEntry Entry(int64_t size, uint64_t time, const std::string& hash = kHash) {
+  CacheEntry entry{size, time, {}};
+  EXPECT_TRUE(DigestFromHex(hash, entry.hash)) << hash;
+  return entry;
 }
 
-TEST(VerificationCache, SavesOnlyWhatTheManifestListsInPathOrder) {
+// The text as the file's lines, the way the reader gets them: a last line without a line feed counts.
+bool Read(const std::string& text, const ManifestFiles& files, VerificationCache& cache, int64_t& verifiedAt) {
+  std::size_t at = 0;
+  return ReadVerificationCache(
+      [&](std::string& line) {
+        if (at >= text.size()) return false;
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        line = text.substr(at, end - at);
+        at = end + 1;
+        return true;
+      },
+      files, cache, verifiedAt);
+}
+
+std::string Text(const VerificationCache& cache, int64_t verifiedAt, const ManifestFiles& files) {
+  std::string text;
+  WriteVerificationCache([&](const std::string& line) { text += line + "\n"; }, cache, verifiedAt, files);
+  return text;
+}
+
+std::size_t IndexOf(const ManifestFiles& files, const std::string& path) { return files.find(path).index(); }
+
+TEST(VerificationCache, WritesListedEntriesInPathOrderAndReadsThemBack) {
+  const ManifestFiles files = Listing({"\xC3\xA9t\xC3\xA9", "b", "a|b||c", "not-hashed-yet", "bad\nname"});
+  const std::string digits = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
   VerificationCache cache;
-  cache["gone.dat"] = {1, 2, kHash};
-  cache["b"] = {3, 4, kHash};
-  cache["\xC3\xA9t\xC3\xA9"] = {5, 6, kHash};
-  cache["A"] = {7, 8, kHash};
-  cache["bad\nname"] = {9, 9, kHash};
-  const ManifestFiles files = Listing({"\xC3\xA9t\xC3\xA9", "b", "A", "not-hashed-yet", "bad\nname"});
-  EXPECT_EQ(FormatVerificationCache(cache, 1700000000, files),
-            "VANDREL-CACHE 1\n1700000000\n"
-            "A|7|8|" +
-                kHash +
-                "\n"
-                "b|3|4|" +
-                kHash +
-                "\n"
-                "\xC3\xA9t\xC3\xA9|5|6|" +
-                kHash + "\n");
-  EXPECT_EQ(FormatVerificationCache(cache, 0, ManifestFiles()), "VANDREL-CACHE 1\n0\n");
+  cache.Reset(files.size());
+  cache.Set(IndexOf(files, "b"), Entry(INT64_MIN, UINT64_MAX, digits));
+  cache.Set(IndexOf(files, "\xC3\xA9t\xC3\xA9"), Entry(5, 6));
+  cache.Set(IndexOf(files, "a|b||c"), Entry(12, 133456789012345678ULL));  // bars inside the path
+  cache.Set(IndexOf(files, "bad\nname"), Entry(9, 9));                    // cannot be one line: left out
+  const std::string text = Text(cache, -1234567, files);
+  EXPECT_EQ(text, "VANDREL-CACHE 1\n-1234567\na|b||c|12|133456789012345678|" + kHash +
+                      "\nb|-9223372036854775808|18446744073709551615|" + digits + "\n\xC3\xA9t\xC3\xA9|5|6|" + kHash + "\n");
+  VerificationCache loaded;
+  int64_t verifiedAt = 0;
+  ASSERT_TRUE(Read(text, files, loaded, verifiedAt));
+  EXPECT_EQ(verifiedAt, -1234567);
+  EXPECT_EQ(loaded.size(), 3u);
+  EXPECT_EQ(Text(loaded, verifiedAt, files), text) << "read back unchanged";
+  EXPECT_EQ(Text(VerificationCache(), 0, ManifestFiles()), "VANDREL-CACHE 1\n0\n");
 }
 
 TEST(VerificationCache, EntryLinesAreCheckedOneByOne) {
@@ -70,7 +79,9 @@ TEST(VerificationCache, EntryLinesAreCheckedOneByOne) {
       {"p| +12xyz|0042abc|" + kHash, true, "p", 12, 42},
       {"p|size|time|" + kHash, true, "p", 0, 0},
       {"p|||" + kHash, true, "p", 0, 0},
-      {"p|1|2|" + std::string(64, '?'), true, "p", 1, 2},  // the hash's characters are not checked
+      {"p|1|2|" + std::string(64, '?'), false, "", 0, 0},  // no hash Sha256File could have written
+      {"p|1|2|" + std::string(64, 'C'), false, "", 0, 0},
+      {"gone.dat|1|2|" + kHash, false, "", 0, 0},          // a file the manifest no longer lists
       {"|1|2|" + kHash, false, "", 0, 0},
       {"1|2|" + kHash, false, "", 0, 0},
       {"p|1|2|" + kHash.substr(1), false, "", 0, 0},
@@ -82,15 +93,17 @@ TEST(VerificationCache, EntryLinesAreCheckedOneByOne) {
   for (const Case& c : cases) {
     // Each line between two good ones: a bad line must cost only itself.
     const std::string text = "VANDREL-CACHE 1\n5\nfirst|1|1|" + kHash + "\n" + c.line + "\nlast|1|1|" + kHash;
+    const ManifestFiles files = Listing({"first", "last", "p", "a|b|c"});
     VerificationCache cache;
     int64_t verifiedAt = 0;
-    ASSERT_TRUE(ParseVerificationCache(text, cache, verifiedAt)) << c.line;
-    EXPECT_EQ(cache.count("first") + cache.count("last"), 2u) << c.line;
+    ASSERT_TRUE(Read(text, files, cache, verifiedAt)) << c.line;
+    EXPECT_TRUE(cache.Find(IndexOf(files, "first")) && cache.Find(IndexOf(files, "last"))) << c.line;
     EXPECT_EQ(cache.size(), c.kept ? 3u : 2u) << c.line;
     if (!c.kept) continue;
-    ASSERT_EQ(cache.count(c.path), 1u) << c.line;
-    EXPECT_EQ(cache[c.path].size, c.size) << c.line;
-    EXPECT_EQ(cache[c.path].lastWriteTime, c.time) << c.line;
+    const CacheEntry* entry = cache.Find(IndexOf(files, c.path));
+    ASSERT_NE(entry, nullptr) << c.line;
+    EXPECT_EQ(entry->size, c.size) << c.line;
+    EXPECT_EQ(entry->lastWriteTime, c.time) << c.line;
   }
 }
 
@@ -115,11 +128,13 @@ TEST(VerificationCache, HeaderAndTimeLines) {
       {"\nVANDREL-CACHE 1\n77\n" + entry, false, 0, 0},
       {"", false, 0, 0},
   };
+  const ManifestFiles files = Listing({"left over", "p"});
   for (const Case& c : cases) {
     VerificationCache cache;
-    cache["left over"] = {1, 1, kHash};
+    cache.Reset(files.size());
+    cache.Set(0, Entry(1, 1));
     int64_t verifiedAt = 99;
-    EXPECT_EQ(ParseVerificationCache(c.text, cache, verifiedAt), c.accepted) << c.text;
+    EXPECT_EQ(Read(c.text, files, cache, verifiedAt), c.accepted) << c.text;
     EXPECT_EQ(verifiedAt, c.verifiedAt) << c.text;
     EXPECT_EQ(cache.size(), c.entries) << c.text;
   }
@@ -128,11 +143,11 @@ TEST(VerificationCache, HeaderAndTimeLines) {
 TEST(VerificationCache, LaterLineForAPathWins) {
   VerificationCache cache;
   int64_t verifiedAt = 0;
-  ASSERT_TRUE(ParseVerificationCache("VANDREL-CACHE 1\n1\np|1|1|" + kHash + "\np|2|2|" + std::string(64, 'd') + "\n",
-                                     cache, verifiedAt));
+  ASSERT_TRUE(Read("VANDREL-CACHE 1\n1\np|1|1|" + kHash + "\np|2|2|" + std::string(64, 'd') + "\n", Listing({"p"}),
+                   cache, verifiedAt));
   ASSERT_EQ(cache.size(), 1u);
-  EXPECT_EQ(cache["p"].size, 2);
-  EXPECT_EQ(cache["p"].hash, std::string(64, 'd'));
+  EXPECT_EQ(cache.Find(0)->size, 2);
+  EXPECT_EQ(DigestToHex(cache.Find(0)->hash), std::string(64, 'd'));
 }
 
 }  // namespace

@@ -18,11 +18,13 @@ class VerificationCacheFile : public ::testing::Test {
 };
 
 TEST_F(VerificationCacheFile, SaveWritesCrLfLinesThatLoadBack) {
-  VerificationCache entries;
-  entries["data|1/a.pak"] = {10, 133000000000000000ULL, kHash};
-  entries["old.dat"] = {1, 1, kHash};
   ManifestFiles files;
   files["data|1/a.pak"] = {kHash, 10};
+  VerificationCache entries;
+  entries.Reset(files.size());
+  CacheEntry entry{10, 133000000000000000ULL, {}};
+  ASSERT_TRUE(DigestFromHex(kHash, entry.hash));
+  entries.Set(0, entry);
   SaveVerificationCacheFile(cache.c_str(), entries, -5, files);
 
   EXPECT_EQ(ReadFileBytes(cache), "VANDREL-CACHE 1\r\n-5\r\ndata|1/a.pak|10|133000000000000000|" + kHash + "\r\n");
@@ -30,27 +32,30 @@ TEST_F(VerificationCacheFile, SaveWritesCrLfLinesThatLoadBack) {
 
   VerificationCache loaded;
   int64_t verifiedAt = 0;
-  EXPECT_EQ(LoadVerificationCacheFile(cache.c_str(), loaded, verifiedAt), CacheFileLoad::Loaded);
+  EXPECT_EQ(LoadVerificationCacheFile(cache.c_str(), files, loaded, verifiedAt), CacheFileLoad::Loaded);
   EXPECT_EQ(verifiedAt, -5);
   ASSERT_EQ(loaded.size(), 1u);
-  EXPECT_EQ(loaded["data|1/a.pak"].lastWriteTime, 133000000000000000ULL);
+  EXPECT_EQ(loaded.Find(0)->lastWriteTime, 133000000000000000ULL);
 }
 
 TEST_F(VerificationCacheFile, LoadReportsMissingAndForeignFiles) {
+  ManifestFiles files;
+  files["p"] = {kHash, 1};
   VerificationCache entries;
-  entries["x"] = {1, 1, kHash};
+  entries.Reset(1);
+  entries.Set(0, CacheEntry());
   int64_t verifiedAt = 9;
-  EXPECT_EQ(LoadVerificationCacheFile(cache.c_str(), entries, verifiedAt), CacheFileLoad::Missing);
-  EXPECT_TRUE(entries.empty());
+  EXPECT_EQ(LoadVerificationCacheFile(cache.c_str(), files, entries, verifiedAt), CacheFileLoad::Missing);
+  EXPECT_EQ(entries.size(), 0u);
   EXPECT_EQ(verifiedAt, 0);
 
   ASSERT_TRUE(WriteFileBytes(cache, "VANDREL-CACHE 0\r\n7\r\np|1|1|" + kHash + "\r\n"));
-  EXPECT_EQ(LoadVerificationCacheFile(cache.c_str(), entries, verifiedAt), CacheFileLoad::Foreign);
-  EXPECT_TRUE(entries.empty());
+  EXPECT_EQ(LoadVerificationCacheFile(cache.c_str(), files, entries, verifiedAt), CacheFileLoad::Foreign);
+  EXPECT_EQ(entries.size(), 0u);
   EXPECT_EQ(verifiedAt, 0);
 
   ASSERT_TRUE(WriteFileBytes(cache, ""));
-  EXPECT_EQ(LoadVerificationCacheFile(cache.c_str(), entries, verifiedAt), CacheFileLoad::Foreign);
+  EXPECT_EQ(LoadVerificationCacheFile(cache.c_str(), files, entries, verifiedAt), CacheFileLoad::Foreign);
 }
 
 TEST_F(VerificationCacheFile, OldFileStaysWhenTheTemporaryCannotBeCreated) {
