@@ -109,14 +109,14 @@ def path_rules():
                 text = raw.decode("utf-8")
             except UnicodeDecodeError:
                 text = raw.decode("latin-1")
-            yield pytest.param(text, verdict, id=why)
+            yield pytest.param(text, verdict, why, id=why)
 
 
-@pytest.mark.parametrize("path, verdict", path_rules())
-def test_publisher_follows_the_launchers_path_rules(path, verdict):
+@pytest.mark.parametrize("path, verdict, why", path_rules())
+def test_publisher_follows_the_launchers_path_rules(path, verdict, why):
     publisher = "omits" if excluded_reason(path) else "refuses" if path_problem(path) else "publishes"
     expected = {"ok": "publishes", "unsafe": "refuses", "publisher": "refuses", "launcher": "omits", "own": "omits"}
-    assert (is_safe_relative_path(path), publisher) == (verdict != "unsafe", expected[verdict])
+    assert (is_safe_relative_path(path), publisher) == (verdict != "unsafe", expected[verdict]), f"{verdict}: {why}"
 
 
 def test_launcher_is_described_for_the_self_update(tmp_path):
@@ -205,4 +205,4 @@ def test_keys_are_the_operators_alone_and_a_signed_site_stays_signed(tmp_path, c
                           ([*game, "1.10", "--clave", keys / "a.pem"], "anterior a la anunciada 2.0"),
                           ([*game, "3.0", "--clave", keys / "a.txt"], "no es una clave privada")):
         result = run(*args)
-        assert (result.returncode, snapshot(site)) == (1, before) and message in result.stderr, result.stderr
+        assert (result.returncode, snapshot(site)) == (1, before) and message in result.stderr, f"refused: {message}"
