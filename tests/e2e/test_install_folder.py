@@ -30,6 +30,8 @@ def test_everything_lands_in_the_installation_folder(site, tmp_path, name, clean
     assert game.run(cwd=elsewhere).returncode == 0, "a second start brings the open window forward and ends"
     window.click(*controls("es").centre(CLOSE))
     assert window.wait() == 0
+    first_run = ("locale.cfg", "qarlok.cfg", "acceso-directo.hecho")
+    assert [name for name in first_run if not (game.path / name).exists()] == [], "first-run files in the game folder"
     assert (game.path / "locale.cfg").read_bytes() == b"10002 1252 es\r\n", "a first start writes locale.cfg"
     assert (game.path / "qarlok.cfg").read_bytes().startswith(b"WIDTH\t"), "and qarlok.cfg with the defaults"
     assert (game.path / "acceso-directo.hecho").exists(), "and the marker that stops a second shortcut"
