@@ -41,7 +41,7 @@ def test_only_what_the_key_signed_is_installed(site, tmp_path):
     (game.path / "launcher_log.txt").unlink()
     first = LauncherWindow(game.path)
     wait_for(lambda: "Firma de manifest.json valida" in game.log_lines(), what="the check going on")
-    assert "launcher.json rechazado: " + BAD in game.log_lines()
+    assert "launcher.json rechazado: " + BAD in game.log_lines(), "launcher.json signed by another key is refused"
     first.click(*controls("es").centre(CLOSE))
     assert first.wait() == 0 and (game.path / "launcher.exe").read_bytes() == KEYED.read_bytes()
 

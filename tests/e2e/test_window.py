@@ -63,8 +63,8 @@ def test_close_during_an_update_then_update_and_play_with_players_online(site, t
     assert paths.index("/players/launcher/launcher.json") < paths.index("/players/web/estado.php") < first_store, \
         "the first status request must follow launcher.json at once, not the 60 s timer"
     w.click(*at.centre(MAIN))
-    assert w.wait() == 0
     wait_for(lambda: len(game.client_starts()) == 1, what="the client started by the window")
+    assert w.wait() == 0
     assert (game.path / "version.txt").read_bytes() == b"2.0.0"
     assert game.run("/verificar").returncode == 0 and pending_after_check(game) == 0
 
@@ -118,6 +118,6 @@ def test_settings_panel_offline_then_play_without_checking(tmp_path):
     time.sleep(PAINTED)
     w.shot("check-failed-ru")
     w.click(*controls("ru").centre(PLAY_UNCHECKED))
+    wait_for(lambda: len(game.client_starts()) == 2, what="the client started by playing without checking")
     assert w.wait() == 0
     assert "Jugar sin comprobar (no habia conexion con el servidor de actualizaciones)" in game.log_lines()
-    wait_for(lambda: len(game.client_starts()) == 2, what="the client started by the window")
