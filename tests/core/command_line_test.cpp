@@ -4,27 +4,22 @@
 
 namespace {
 
+// Switches are case-sensitive substrings anywhere, looked for in this order: /verificar, /actualizar, /prueba or /test.
 TEST(SelectLaunchMode, SwitchesInTheirOrder) {
-  struct Case {
-    const char* line;
-    LaunchMode mode;
-  } const cases[] = {
-      {nullptr, LaunchMode::Windowed},
-      {"", LaunchMode::Windowed},
-      {"/config", LaunchMode::Windowed},
-      {"/verificar", LaunchMode::HeadlessVerification},
-      {"/test /verificar", LaunchMode::HeadlessVerification},
-      {"/actualizar", LaunchMode::HeadlessUpdate},
-      {"/actualizar rapido /test", LaunchMode::HeadlessUpdate},
-      {"/actualizar /verificar", LaunchMode::HeadlessVerification},
-      {"/test", LaunchMode::TestStart},
-      {"/prueba", LaunchMode::TestStart},
-      {"/config /prueba", LaunchMode::TestStart},
-      {"x/testy", LaunchMode::TestStart},  // substrings anywhere count
-      {"/TEST", LaunchMode::Windowed},     // switches are case-sensitive
-      {"/Verificar", LaunchMode::Windowed},
+  using M = LaunchMode;
+  const struct { const char* line; M mode; } cases[] = {
+      {nullptr, M::Windowed},           {"", M::Windowed},
+      {"/config", M::Windowed},         {"/verificar", M::HeadlessVerification},
+      {"/test /verificar", M::HeadlessVerification}, {"/actualizar /verificar", M::HeadlessVerification},
+      {"/actualizar", M::HeadlessUpdate}, {"/actualizar rapido /test", M::HeadlessUpdate},
+      {"/test", M::TestStart},          {"/config /prueba", M::TestStart},
+      {"x/testy", M::TestStart},        {"/TEST", M::Windowed},
+      {"/Verificar", M::Windowed},
   };
-  for (const Case& c : cases) EXPECT_EQ(SelectLaunchMode(c.line), c.mode) << (c.line ? c.line : "(null)");
+  for (const auto& c : cases) {
+    EXPECT_EQ(static_cast<int>(SelectLaunchMode(c.line)), static_cast<int>(c.mode))
+        << (c.line ? c.line : "(null)") << ": modes are 0 verify, 1 update, 2 test start, 3 window";
+  }
 }
 
 }  // namespace

@@ -4,48 +4,27 @@
 
 namespace {
 
-struct IniCase {
-  const char* line;
-  const char* url;  // null: the line sets nothing
-};
-
+// What one line of actualizador.ini sets (null: nothing), and whether that address escapes the plain-http warning.
 TEST(UpdateUrlFromIniLine, LineRules) {
-  const IniCase cases[] = {
-      {"url=https://a.example/updates", "https://a.example/updates"},
-      {"  url=https://a.example///", "https://a.example"},
-      {"\turl=https://a.example\r\n", "https://a.example"},
-      {"\xEF\xBB\xBFurl=https://bom.example", "https://bom.example"},  // saved by Notepad as UTF-8
-      {"url=https://a.example  \t \r", "https://a.example"},
-      {"url= https://a.example", " https://a.example"},  // a blank after '=' belongs to the value
-      {"url=http://plain.example/", "http://plain.example"},
-      {"url=/", nullptr},
-      {"url=///", nullptr},
-      {"url=", nullptr},
-      {"URL=https://a.example", nullptr},
-      {"url =https://a.example", nullptr},
-      {"# url=https://a.example", nullptr},
-      {"  ;url=https://a.example", nullptr},
-      {"", nullptr},
-      {"   \t ", nullptr},
-      {"other=1", nullptr},
-      {"\x01\xff garbage", nullptr},
+  const struct { const char* line; const char* url; bool https; } cases[] = {
+      {"url=https://a.example/updates", "https://a.example/updates", true},
+      {"  url=https://a.example///", "https://a.example", true},
+      {"\turl=https://a.example  \t \r\n", "https://a.example", true},
+      {"\xEF\xBB\xBFurl=https://bom.example", "https://bom.example", true},  // saved by Notepad as UTF-8
+      {"url= https://a.example", " https://a.example", false},  // a blank after '=' belongs to the value
+      {"url=http://plain.example/", "http://plain.example", false},
+      {"url=HTTPS://a.example", "HTTPS://a.example", false},
+      {"url=///", nullptr, false},  {"url=", nullptr, false},   {"URL=https://a.example", nullptr, false},
+      {"url =https://a.example", nullptr, false}, {"# url=https://a.example", nullptr, false},
+      {"  ;url=https://a.example", nullptr, false}, {"   \t ", nullptr, false}, {"other=1", nullptr, false},
   };
-  for (const IniCase& c : cases) {
+  for (const auto& c : cases) {
     const auto url = UpdateUrlFromIniLine(c.line);
-    if (c.url == nullptr) {
-      EXPECT_FALSE(url.has_value()) << '"' << c.line << '"';
-    } else {
-      ASSERT_TRUE(url.has_value()) << '"' << c.line << '"';
-      EXPECT_EQ(*url, c.url);
-    }
+    ASSERT_EQ(url.has_value(), c.url != nullptr) << '"' << c.line << "\": only url= lines with an address set one";
+    if (!url) continue;
+    EXPECT_EQ(*url, c.url) << "trailing slashes and line ends go, everything else of the value stays";
+    EXPECT_EQ(IsHttpsUrl(*url), c.https) << *url << ": only an exact lower-case https:// prefix is not warned about";
   }
-}
-
-TEST(IsHttpsUrl, OnlyLowerCaseHttpsPrefix) {
-  EXPECT_TRUE(IsHttpsUrl("https://a.example"));
-  EXPECT_FALSE(IsHttpsUrl("http://a.example"));
-  EXPECT_FALSE(IsHttpsUrl("HTTPS://a.example"));
-  EXPECT_FALSE(IsHttpsUrl(" https://a.example"));
 }
 
 }  // namespace

@@ -4,101 +4,47 @@
 
 #include "core/module_path_win.h"
 #include "settings/languages.h"
+#include "support/launcher_copy_win.h"
 #include "support/scratch_dir_win.h"
 #include "ui/ui_state.h"
 #include "ui/ui_text.h"
 
 namespace {
 
-// ChangeLanguage writes locale.cfg in the current directory, which is the launcher's; the tests
-// point it at a scratch folder and put back the window's language afterwards.
-class ChangeLanguageTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    GetCurrentDirectoryA(MAX_PATH, previousDirectory_);
-    savedUiLanguage_ = currentUiLanguage;
-    savedLanguage_ = uiState.currentLanguage;
-    ASSERT_TRUE(SetCurrentDirectoryA(dir_.path().c_str()));
-    logSize_ = ReadFileBytes(LogPath()).size();
+// The player picks a language in the list: the window switches at once and locale.cfg, in the current directory
+// (the launcher's), is written for the client, keeping the client's number of a readable first line. A file that
+// cannot be written still switches the window; an index outside the table does nothing at all.
+TEST(ChangeLanguage, SwitchesTheWindowAndWritesLocaleFile) {
+  const struct { const char* before; int index; const char* after; const char* column; int language; const char* log; } rows[] = {
+      {"-", 2, "10002 1252 de\r\n", "de", 2, "Idioma cambiado a de (codepage 1252)"},
+      {"10022 1250 pl\r\n", 14, "10022 1251 ru\r\n", "ru", 14, "Idioma cambiado a ru (codepage 1251)"},
+      {"10022 1250\r\npl\r\n", 15, "10002 1256 ae\r\n", "ae", 15, "Idioma cambiado a ae (codepage 1256)"},
+      {"7 1256 ae\r\n", 0, "7 1250 cz\r\n", "cz", 0, "Idioma cambiado a cz (codepage 1250)"},
+      {"7 1256 ae\r\n", 12, "7 1254 tr\r\n", "tr", 12, "Idioma cambiado a tr (codepage 1254)"},
+      {"/", 5, "/", "fr", 5, "No se ha podido escribir locale.cfg (error 5)"},
+      {"777 1256 ae\r\n", 16, "777 1256 ae\r\n", "es", 3, nullptr},
+      {"-", -1, "-", "es", 3, nullptr},
+  };
+  char previous[MAX_PATH + 1] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  const std::string logPath = LauncherDirectory() + "launcher_log.txt";
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.before) + " then language " + std::to_string(row.index));
+    ScratchDir dir;
+    ASSERT_TRUE(PrepareEntry(dir / "locale.cfg", row.before));
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
+    DeleteFileA(logPath.c_str());
+    uiState.currentLanguage = 3;
+    currentUiLanguage = 0;
+    ChangeLanguage(row.index);
+    SetCurrentDirectoryA(previous);
+    EXPECT_EQ(uiState.currentLanguage, row.language);
+    EXPECT_STREQ(kUiColumnCodes[currentUiLanguage], row.column) << "the window's texts";
+    EXPECT_EQ(ReadFileBytes(dir / "locale.cfg"), row.after[0] == '-' || row.after[0] == '/' ? "" : row.after);
+    EXPECT_EQ(LogMessages(logPath), row.log ? std::vector<std::string>{row.log} : std::vector<std::string>{});
   }
-  void TearDown() override {
-    SetCurrentDirectoryA(previousDirectory_);
-    currentUiLanguage = savedUiLanguage_;
-    uiState.currentLanguage = savedLanguage_;
-  }
-  static std::string LogPath() { return LauncherDirectory() + "launcher_log.txt"; }
-  std::string NewLogText() const {
-    const std::string log = ReadFileBytes(LogPath());
-    return log.size() > logSize_ ? log.substr(logSize_) : std::string();
-  }
-  std::string UiCode() const { return kUiColumnCodes[currentUiLanguage]; }
-
-  ScratchDir dir_;
-  char previousDirectory_[MAX_PATH + 1] = {};
-  int savedUiLanguage_ = 0;
-  int32_t savedLanguage_ = -1;
-  size_t logSize_ = 0;
-};
-
-TEST_F(ChangeLanguageTest, WritesLocaleFileAndSwitchesTheWindow) {
-  uiState.currentLanguage = -1;
-  ChangeLanguage(2);
-  EXPECT_EQ(uiState.currentLanguage, 2);
-  EXPECT_EQ(UiCode(), "de");
-  EXPECT_EQ(ReadFileBytes(dir_ / "locale.cfg"), "10002 1252 de\r\n");
-  EXPECT_NE(NewLogText().find("] Idioma cambiado a de (codepage 1252)\r\n"), std::string::npos);
-
-  // The client's own number survives; the code page follows the language.
-  ASSERT_TRUE(WriteFileBytes(dir_ / "locale.cfg", "10022 1250 pl\r\n"));
-  ChangeLanguage(14);
-  EXPECT_EQ(uiState.currentLanguage, 14);
-  EXPECT_EQ(UiCode(), "ru");
-  EXPECT_EQ(ReadFileBytes(dir_ / "locale.cfg"), "10022 1251 ru\r\n");
-}
-
-TEST_F(ChangeLanguageTest, UnwritableFileStillSwitchesTheWindow) {
-  ASSERT_TRUE(CreateDirectoryA((dir_ / "locale.cfg").c_str(), nullptr));
-  uiState.currentLanguage = 4;
-  ChangeLanguage(5);
-  EXPECT_EQ(uiState.currentLanguage, 5);
-  EXPECT_EQ(UiCode(), "fr");
-  EXPECT_NE(NewLogText().find("] No se ha podido escribir locale.cfg (error "), std::string::npos);
-}
-
-TEST_F(ChangeLanguageTest, IndexOutsideTheTableDoesNothing) {
-  uiState.currentLanguage = 3;
+  uiState = UiState();
   currentUiLanguage = 0;
-  ChangeLanguage(16);
-  ChangeLanguage(-1);
-  EXPECT_EQ(uiState.currentLanguage, 3);
-  EXPECT_EQ(currentUiLanguage, 0);
-  EXPECT_FALSE(FileExists(dir_ / "locale.cfg"));
-  EXPECT_EQ(NewLogText(), "");
-}
-
-// The line rules are tested on their own; these check what the file half adds: the first line
-// only, missing and empty files, and the write's line end.
-TEST(LocaleFile, ReadsTheFirstLineAndWritesOne) {
-  ScratchDir dir;
-  const std::string path = dir / "locale.cfg";
-  EXPECT_FALSE(ReadLocaleFile(path)) << "missing";
-  ASSERT_TRUE(WriteFileBytes(path, ""));
-  EXPECT_FALSE(ReadLocaleFile(path)) << "empty";
-  ASSERT_TRUE(WriteFileBytes(path, "10022 1250\r\npl\r\n"));
-  EXPECT_FALSE(ReadLocaleFile(path)) << "the code on the second line";
-
-  ASSERT_TRUE(WriteFileBytes(path, "1 2 " + std::string(300, 'c') + "\r\n"));
-  const auto line = ReadLocaleFile(path);
-  ASSERT_TRUE(line);
-  EXPECT_EQ(line->firstNumber, 1);
-  EXPECT_EQ(line->codePage, 2);
-  EXPECT_EQ(line->code, std::string(127, 'c'));
-
-  ASSERT_TRUE(WriteFileBytes(path, "777 1256 ae\r\n"));
-  EXPECT_FALSE(WriteLocaleFile(path, 16));
-  EXPECT_EQ(ReadFileBytes(path), "777 1256 ae\r\n");
-  ASSERT_TRUE(WriteLocaleFile(path, 0));
-  EXPECT_EQ(ReadFileBytes(path), "777 1250 cz\r\n");
 }
 
 }  // namespace

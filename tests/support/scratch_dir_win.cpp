@@ -75,6 +75,11 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   return std::fclose(file) == 0 && ok;
 }
 
+bool PrepareEntry(const std::string& path, const std::string& what) {
+  if (what == "-") return true;
+  return what == "/" ? CreateDirectoryA(path.c_str(), nullptr) != FALSE : WriteFileBytes(path, what);
+}
+
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string TestExecutablePath() {

@@ -27,6 +27,8 @@ const std::string& RunScratchFolder();
 std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// Puts what a table row describes at path: "-" nothing, "/" a folder, anything else a file of those bytes.
+bool PrepareEntry(const std::string& path, const std::string& what);
 
 // Full path of the running test executable.
 std::string TestExecutablePath();

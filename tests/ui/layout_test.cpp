@@ -22,19 +22,15 @@ std::string BoxText(float left, float top, float width, float height) {
   return text;
 }
 
-// The last region of an id, as the window's hit test finds it.
+// The last region of an id, as the window's hit test finds it; or the first element of a look.
 std::string RegionOf(const FrameLayout& layout, int id) {
   std::string box = "none";
-  for (const HitRegion& r : layout.hitRegions) {
-    if (r.id == id) box = BoxText(r.left, r.top, r.width, r.height);
-  }
+  for (const HitRegion& r : layout.hitRegions) box = r.id == id ? BoxText(r.left, r.top, r.width, r.height) : box;
   return box;
 }
 
 const LayoutElement* Find(const FrameLayout& layout, Look look) {
-  for (const LayoutElement& e : layout.elements) {
-    if (e.look == look) return &e;
-  }
+  for (const LayoutElement& e : layout.elements) if (e.look == look) return &e;
   return nullptr;
 }
 
@@ -56,7 +52,7 @@ TEST_F(LayoutTest, MainScreenHitRegions) {
   const struct { double scale; UiPhase phase; bool website, discord; int id; const char* region; } rows[] = {
       {1.5, UiPhase::Ready, true, true, CTRL_CLOSE, "1335 60 45 45"},
       {1.5, UiPhase::Ready, true, true, CTRL_MAIN_BUTTON, "1020 672 360 87"},
-      {1.0, UiPhase::Downloading, true, true, CTRL_MAIN_BUTTON, "none"},
+      {1.0, UiPhase::Checking, true, true, CTRL_MAIN_BUTTON, "none"},
       {1.0, UiPhase::Ready, true, true, CTRL_DISCORD, "772.5 40 71.5 30"},
       {1.0, UiPhase::Ready, true, true, CTRL_WEBSITE, "693 40 71.5 30"},
       {1.0, UiPhase::Ready, true, false, CTRL_WEBSITE, "772.5 40 71.5 30"},
@@ -76,26 +72,25 @@ TEST_F(LayoutTest, MainScreenHitRegions) {
 }
 
 TEST_F(LayoutTest, ProgressFillWidth) {
-  const struct { int percent; double scale; float fill; } rows[] = {
-      {150, 1.0, 610}, {100, 1.0, 610}, {0, 1.0, 0}, {-1, 1.0, 0}, {1, 1.0, 4.12f}, {50, 2.0, 608},
-  };
+  const struct { int percent; double scale; float fill; } rows[] = {{150, 1.0, 610}, {0, 1.0, 0}, {1, 1.0, 4.12f}, {50, 2.0, 608}};
   for (const auto& row : rows) {
     state.progressPercent = row.percent;
     EXPECT_NEAR(Find(Lay(row.scale), Look::ProgressBar)->fill, row.fill, 0.001) << row.percent << " %";
   }
 }
 
-// A "." every three digits, the singular only for exactly 1; the dot sits 14 left of the measured
-// text, green once the site has answered.
+// A "." every three digits, the singular only for exactly 1; the dot sits 14 left of the measured text, green once
+// the site has answered (a new window has no answer yet).
 TEST_F(LayoutTest, ServerStatus) {
   const struct { int players; const wchar_t* text; float dotLeft; bool green; } rows[] = {
       {1000, L"1.000 players online", 784, true}, {1234567, L"1.234.567 players online", 760, true},
       {1, L"1 player online", 814, true},         {0, L"0 players online", 808, true},
       {-1, L"Website not responding", 772, false},
   };
-  state.websiteUrl = L"https://vandrel.example";
   for (const auto& row : rows) {
-    state.playersOnline = row.players;
+    state = UiState();
+    state.websiteUrl = L"https://vandrel.example";
+    if (row.players >= 0) state.playersOnline = row.players;
     const FrameLayout layout = Lay();
     const LayoutElement* dot = Find(layout, Look::StatusDot);
     EXPECT_EQ((dot - 1)->text, row.text);
@@ -134,6 +129,7 @@ TEST_F(LayoutTest, SettingsPanel) {
   state.editedSettings.gamma = 2;
   state.editedSettings.shadowLevel = 4;
   state.displayModes = {{1920, 1080, 144}};
+  state.currentLanguage = 4;
   const FrameLayout layout = Lay();
   std::vector<int> ids;
   for (const HitRegion& r : layout.hitRegions) ids.push_back(r.id);
@@ -146,17 +142,17 @@ TEST_F(LayoutTest, SettingsPanel) {
       {CTRL_SAVE, "620 456 124 36"},
   };
   for (const auto& row : rows) EXPECT_EQ(RegionOf(layout, row.id), row.region) << "id " << row.id;
-  // The hints stay clear of the language button, and the longest level names have room beside the track.
+  // The hints stay clear of the language button, the longest level names have room beside the track, and the
+  // language button shows the code of the player's language.
   const struct { std::wstring text; const char* box; } shown[] = {
       {L"1920 \u00D7 1080  \u00B7  144 Hz", "386 88 328 29"}, {L"56 %", "616 170 128 29"},
       {L"Normal", "616 252 128 29"}, {L"All, high quality", "616 293 128 29"},
       {UiText(TXT_SETTINGS_HINT), "216 456 288 18"}, {UiText(TXT_LANGUAGE_HINT), "216 474 288 18"},
+      {L"ES", "715.5 40 26 30"},  // the language button names the language
   };
   for (const auto& row : shown) {
     std::string box = "none";
-    for (const LayoutElement& e : layout.elements) {
-      if (e.text == row.text) box = BoxText(e.rect.left, e.rect.top, e.rect.width, e.rect.height);
-    }
+    for (const LayoutElement& e : layout.elements) box = e.text == row.text ? BoxText(e.rect.left, e.rect.top, e.rect.width, e.rect.height) : box;
     EXPECT_EQ(box, row.box) << WideToUtf8(row.text);
   }
 }

@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "core/process_values_win.h"
 #include "core/utf8.h"
@@ -24,52 +23,33 @@ void StartGdiplus() {
   if (fontFamily->GetLastStatus() != Gdiplus::Ok) fontFamily = std::make_unique<Gdiplus::FontFamily>(L"Arial");
 }
 
-// One frame of uiState at uiScale, read back from the back buffer.
-struct Frame {
-  int width;
-  const uint32_t* pixels;
-  uint32_t At(int x, int y) const { return pixels[y * width + x] & 0xFFFFFF; }
-};
-
-Frame PaintFrame() {
-  const int width = static_cast<int>(960 * uiScale + 0.5), height = static_cast<int>(540 * uiScale + 0.5);
-  return {width, RenderFrame(width, height)};
+// The window's start state in English at a scale, without pictures and caches.
+void Fresh(double scale) {
+  uiState = UiState();
+  uiScale = scale;
+  currentUiLanguage = 1;
+  backgroundImage.reset();
+  flagSprite.reset();
+  ReleasePaintCaches();
 }
 
-// Every case starts from the window's start state in English, without pictures and caches.
-class PaintTest : public ::testing::Test {
- protected:
-  void SetUp() override { StartGdiplus(), Fresh(); }
-  void TearDown() override { Fresh(), currentUiLanguage = 0; }
-  static void Fresh(double scale = 1.0) {
-    uiState = UiState();
-    uiScale = scale;
-    currentUiLanguage = 1;
-    backgroundImage.reset();
-    flagSprite.reset();
-    ReleasePaintCaches();
-  }
-};
+// One frame of uiState at uiScale, read back from the back buffer as RGB.
+uint32_t PixelOfAFrame(int x, int y) {
+  const int width = static_cast<int>(960 * uiScale + 0.5);
+  return RenderFrame(width, static_cast<int>(540 * uiScale + 0.5))[y * width + x] & 0xFFFFFF;
+}
 
-std::unique_ptr<Gdiplus::Image> Solid(int width, int height, uint32_t argb) {
+std::unique_ptr<Gdiplus::Bitmap> Solid(int width, int height, uint32_t argb) {
   auto bitmap = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
   Gdiplus::Graphics(bitmap.get()).Clear(Gdiplus::Color(argb));
   return bitmap;
 }
 
-// Each channel within the tolerance: anti-aliasing and gradient steps round a little.
-::testing::AssertionResult Near(uint32_t actual, uint32_t expected, int tolerance) {
-  char text[64];
-  std::snprintf(text, sizeof text, "pixel %06X, expected %06X", actual, expected);
-  for (int shift : {16, 8, 0}) {
-    if (std::abs(int(actual >> shift & 0xFF) - int(expected >> shift & 0xFF)) > tolerance) return ::testing::AssertionFailure() << text;
-  }
-  return ::testing::AssertionSuccess() << text;
-}
-
-// Colours the look fixes, sampled where nothing else is drawn, at both scales (x and y in design
-// pixels); the expected values are the look's colours blended as it says.
-TEST_F(PaintTest, FixedColours) {
+// Colours the look fixes, sampled where nothing else is drawn, at two scales (x and y in design pixels); the
+// expected values are the look's colours blended as it says, each channel within 8 (anti-aliasing and gradient
+// steps round a little).
+TEST(Paint, FixedColoursPictureAndFlag) {
+  StartGdiplus();
   const struct { const char* what; void (*set)(); float x, y; uint32_t rgb; } rows[] = {
       {"plain window fill", [] {}, 480, 300, 0x08111A},
       {"border, gold at alpha 70", [] {}, 0, 300, 0x403C22},
@@ -80,112 +60,74 @@ TEST_F(PaintTest, FixedColours) {
        0x584E30},
       {"hovered list row", [] { uiState.openList = CTRL_LANGUAGE, uiState.hoverId = 201; }, 720, 116, 0x473E1D},
       {"list row not hovered", [] { uiState.openList = CTRL_LANGUAGE, uiState.hoverId = 202; }, 720, 116, 0x060B11},
+      {"a resource that is no picture leaves the plain fill",
+       [] { backgroundImage = ImageFromBytes("not a JPEG at all", 17); EXPECT_FALSE(backgroundImage); }, 900, 300, 0x08111A},
+      {"the picture untouched at 30 % of the height", [] { backgroundImage = Solid(64, 36, 0xFFFF0000); }, 900, 162, 0xFF0000},
+      {"the picture darkened at the top", [] { backgroundImage = Solid(64, 36, 0xFFFF0000); }, 900, 2, 0xDA0304},
+      {"the picture darkened at the bottom", [] { backgroundImage = Solid(64, 36, 0xFFFF0000); }, 900, 538, 0x1A1018},
+      {"composed again after a frame of another size", [] {
+         backgroundImage = Solid(64, 36, 0xFFFF0000);
+         const double own = uiScale;
+         uiScale = 3 - own, PixelOfAFrame(0, 0), uiScale = own;
+       }, 900, 162, 0xFF0000},
+      {"the flag is the language's own cell of the sprite", [] {
+         flagSprite = Solid(768, 32, 0xFF00FF00);
+         Gdiplus::SolidBrush red{Gdiplus::Color(0xFFFF0000)};
+         Gdiplus::Graphics(flagSprite.get()).FillRectangle(&red, 4 * 48, 0, 48, 32);  // cell 4 alone is red
+         uiState.currentLanguage = 4;  // Español
+       }, 698, 55, 0xFF0000},
+      {"no sprite: the button's own fill", [] { uiState.currentLanguage = 4; }, 698, 55, 0x060D13},
   };
   for (double scale : {1.0, 2.0}) {
     for (const auto& row : rows) {
       Fresh(scale);
       row.set();
-      const int x = static_cast<int>(row.x * scale), y = static_cast<int>(row.y * scale);
-      EXPECT_TRUE(Near(PaintFrame().At(x, y), row.rgb, 3)) << row.what << " at scale " << scale;
+      const uint32_t rgb = PixelOfAFrame(static_cast<int>(row.x * scale), static_cast<int>(row.y * scale));
+      int off = 0;
+      for (int shift : {16, 8, 0}) off = std::max(off, std::abs(int(rgb >> shift & 0xFF) - int(row.rgb >> shift & 0xFF)));
+      char text[48];
+      std::snprintf(text, sizeof text, "pixel %06X, expected %06X", rgb, row.rgb);
+      EXPECT_LE(off, 8) << row.what << " at scale " << scale << ": " << text;
     }
   }
+  Fresh(1.0);
+  currentUiLanguage = 0;
 }
 
-// The picture is untouched at 30 % of the height and darkened above and below; a resource that is
-// no picture leaves the plain fill; a new client size composes the background again.
-TEST_F(PaintTest, Background) {
-  const struct { const char* what; const char* bytes; double before, scale; int x, y; uint32_t rgb; } rows[] = {
-      {"not a picture", "not a JPEG at all", 0, 1.0, 900, 300, 0x08111A},
-      {"picture at 30 %", nullptr, 0, 1.0, 900, 162, 0xFF0000},
-      {"picture darkened at the top", nullptr, 0, 1.0, 900, 2, 0xDA0304},
-      {"picture darkened at the bottom", nullptr, 0, 1.0, 900, 538, 0x1A1018},
-      {"composed again for a larger window", nullptr, 1.0, 2.0, 1900, 324, 0xFF0000},
-  };
-  for (const auto& row : rows) {
-    Fresh();
-    backgroundImage = row.bytes ? ImageFromBytes(row.bytes, std::strlen(row.bytes)) : Solid(64, 36, 0xFFFF0000);
-    EXPECT_EQ(backgroundImage == nullptr, row.bytes != nullptr) << row.what;
-    if (row.before > 0) uiScale = row.before, PaintFrame();
-    uiScale = row.scale;
-    EXPECT_TRUE(Near(PaintFrame().At(row.x, row.y), row.rgb, 8)) << row.what;
-  }
-}
-
-// The language button shows the language's own cell of the sprite and, with or without a sprite,
-// the language code.
-TEST_F(PaintTest, LanguageButtonFlagAndCode) {
-  for (bool sprite : {true, false}) {
-    Fresh();
-    if (sprite) {
-      flagSprite = Solid(768, 32, 0xFF00FF00);
-      Gdiplus::SolidBrush red{Gdiplus::Color(0xFFFF0000)};
-      Gdiplus::Graphics(flagSprite.get()).FillRectangle(&red, 4 * 48, 0, 48, 32);  // cell 4 alone is red
-    }
-    uiState.currentLanguage = 4;  // Español
-    const Frame frame = PaintFrame();
-    EXPECT_TRUE(Near(frame.At(698, 55), sprite ? 0xFF0000 : 0x060D13, 12)) << "flag, sprite " << sprite;
-    int lit = 0;  // pixels of the code "ES" in (716, 40, 26, 30)
-    for (int y = 40; y < 70; ++y) {
-      for (int x = 716; x < 742; ++x) lit += (frame.At(x, y) >> 16) > 0x80;
-    }
-    EXPECT_GT(lit, 20) << "language code drawn, sprite " << sprite;
-  }
-}
-
-// Every text of every language fits the box it is drawn in, with the real font at scale 1: no label
-// ends in an ellipsis and no button label runs over the button's edges. Texts in rectangles are
-// measured as they are drawn (plain format); letter-spaced labels character by character.
-TEST(TextFit, EveryTextFitsItsBoxInEveryLanguage) {
+// Every text the window draws fits its box in every language, with the real font at scale 1: no label ends in an
+// ellipsis and no button label runs over the button's edges (6 pixels kept clear). Each phase is laid out once,
+// with both links, a five-digit player count, the panel open and the sliders at each level.
+TEST(Paint, EveryTextFitsItsBoxInEveryLanguage) {
   StartGdiplus();
   Gdiplus::Bitmap bitmap(4, 4, PixelFormat32bppPARGB);
   Gdiplus::Graphics g(&bitmap);
-  g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
-  const struct { std::vector<int> keys; float room, px; bool bold; float spacing; } rows[] = {
-      // room: the box less a margin that keeps button labels off the edges; spacing 0: a plain text
-      {{TXT_BTN_CHECKING, TXT_BTN_UPDATE, TXT_BTN_DOWNLOADING, TXT_BTN_PLAY, TXT_BTN_RETRY, TXT_BTN_RESTARTING,
-        TXT_BTN_STARTING}, 240 - 2 * 6, 19, true, 3},
-      {{TXT_SAVE}, 124 - 2 * 6, 14, true, 3},
-      {{TXT_SETTINGS_TITLE}, 190, 15, true, 2.5f},
-      {{TXT_PLAY_WITHOUT_CHECKING}, 240 - 2 * 8, 13, false, 0},
-      {{TXT_CANCEL}, 100 - 2 * 6, 13, false, 0},
-      {{TXT_WINDOWED, TXT_FULLSCREEN, TXT_NO, TXT_YES}, 184 - 2 * 6, 13, false, 0},
-      {{TXT_DIST_SHORT, TXT_DIST_MEDIUM, TXT_DIST_LONG}, 368 / 3.0f - 2 * 6, 13, false, 0},
-      {{TXT_RESOLUTION, TXT_MODE, TXT_MUSIC, TXT_EFFECTS_VOICES, TXT_BRIGHTNESS, TXT_SHADOWS, TXT_DRAW_DISTANCE,
-        TXT_SOFTWARE_CURSOR}, 150, 14, false, 0},
-      {{TXT_LEVEL_VERY_LOW, TXT_LEVEL_LOW, TXT_LEVEL_NORMAL, TXT_LEVEL_HIGH, TXT_LEVEL_VERY_HIGH, TXT_SHADOW_NONE,
-        TXT_SHADOW_GROUND, TXT_SHADOW_GROUND_CHAR, TXT_SHADOW_ALL, TXT_SHADOW_ALL_HQ, TXT_SHADOW_MAX}, 128, 12, false, 0},
-      {{TXT_SETTINGS_HINT, TXT_LANGUAGE_HINT}, 288, 12, false, 0},
-      {{TXT_CHECKING_LAUNCHER, TXT_CHECKING_GAME_FILES, TXT_DOWNLOADING_UPDATE, TXT_UPDATE_AVAILABLE, TXT_UP_TO_DATE,
-        TXT_UPDATE_INSTALLED, TXT_STARTING_GAME, TXT_GAME_START_FAILED, TXT_UPDATE_SERVER_UNREACHABLE, TXT_UPDATE_DONE,
-        TXT_DOWNLOAD_ERROR, TXT_CHECKING_DOWNLOAD, TXT_DOWNLOAD_DAMAGED, TXT_UPDATE_UNVERIFIABLE, TXT_UPDATE_TAMPERED,
-        TXT_INSTALLING_UPDATE, TXT_INSTALL_ERROR, TXT_DOWNLOADING_LAUNCHER}, 612, 14, false, 0},
-      {{TXT_PRESS_UPDATE, TXT_READY_TO_PLAY, TXT_PRESS_RETRY, TXT_SETTINGS_SAVED, TXT_CLOSE_GAME_WARNING,
-        TXT_CHECK_CONNECTION}, 552, 12, false, 0},
-      // the server status beside its dot; the count shown with a five-digit figure
-      {{TXT_WEBSITE_NOT_RESPONDING, TXT_PLAYERS_ONLINE}, 260 - 17, 12, false, 0},
+  const TextMeasurer measure = [&g](const std::wstring& t, float px, bool bold, MeasureFormat format) {
+    return MeasureText(g, t, px, bold, format);
   };
   for (int column = 0; column < kUiLanguageCount; ++column) {
     currentUiLanguage = column;
-    for (const auto& row : rows) {
-      for (int key : row.keys) {
-        const std::wstring text = key == TXT_PLAYERS_ONLINE ? PlayersOnlineText(12345) : UiText(key);
-        float width = MeasureText(g, text, row.px, row.bold, MeasureFormat::Plain);
-        if (row.spacing > 0 && !JoinsLetters(text)) {
-          width = row.spacing * (text.size() - 1);
-          for (wchar_t c : text) width += MeasureText(g, std::wstring(1, c), row.px, row.bold, MeasureFormat::Typographic);
+    for (int phase = 0; phase < kUiPhaseCount; ++phase) {
+      UiState state;
+      state.phase = static_cast<UiPhase>(phase);
+      state.websiteUrl = state.discordUrl = L"https://vandrel.example";
+      state.playersOnline = phase == 0 ? -1 : 12345;
+      state.settingsOpen = true;
+      state.editedSettings.gamma = phase % 5;
+      state.editedSettings.shadowLevel = phase % 6;
+      const std::vector<LayoutElement> elements = LayoutFrame(state, 1.0, measure, 0).elements;
+      for (size_t i = 0; i < elements.size(); ++i) {
+        const LayoutElement& e = elements[i];
+        if (e.look == Look::LanguageButton) {
+          EXPECT_GE(e.rect.left, 260) << kUiColumnCodes[column] << ": the top bar runs into the logo";
         }
-        EXPECT_LE(width, row.room) << kUiColumnCodes[column] << " key " << key << " \"" << WideToUtf8(text) << "\"";
-      }
-    }
-    // The top bar with both links stays clear of the logo, whose right edge is at 250.
-    UiState state;
-    state.websiteUrl = state.discordUrl = L"https://vandrel.example";
-    const TextMeasurer measure = [&g](const std::wstring& t, float px, bool bold, MeasureFormat format) {
-      return MeasureText(g, t, px, bold, format);
-    };
-    for (const HitRegion& r : LayoutFrame(state, 1.0, measure, 0).hitRegions) {
-      if (r.id == CTRL_LANGUAGE) {
-        EXPECT_GE(r.left, 260) << kUiColumnCodes[column] << " top bar";
+        if (e.look != Look::Text && e.look != Look::LetterSpaced) continue;
+        float width = measure(e.text, e.fontPx, e.bold, MeasureFormat::Plain);
+        if (e.look == Look::LetterSpaced && !JoinsLetters(e.text)) {  // drawn character by character
+          width = e.spacing * (e.text.size() - 1);
+          for (wchar_t c : e.text) width += measure(std::wstring(1, c), e.fontPx, e.bold, MeasureFormat::Typographic);
+        }
+        const bool button = e.align == Align::Center || (i > 0 && elements[i - 1].look == Look::GoldButton);
+        EXPECT_LE(width, e.rect.width - (button ? 12 : 0)) << kUiColumnCodes[column] << " \"" << WideToUtf8(e.text) << "\"";
       }
     }
   }
