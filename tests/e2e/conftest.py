@@ -1,11 +1,11 @@
-"""Fixtures for end-to-end tests: the real launcher.exe under Wine in a scratch game folder."""
+"""Helpers for end-to-end tests: the real launcher.exe under Wine in a scratch game folder, against sites that
+publicar.py writes and the test update server serves on 127.0.0.1."""
 import json
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import urllib.request
 from pathlib import Path
 
@@ -13,25 +13,35 @@ import pytest
 
 ROOT = Path(__file__).resolve().parents[2]
 WIN_BUILD = Path(os.environ.get("VANDREL_WIN_BUILD", ROOT / "build" / "win"))
+TOOLS = ROOT / "tools"
+PYTHON = sys.executable
+sys.path.insert(0, str(TOOLS))
+from xwindow import wait_for  # noqa: E402,F401  (one poller for every test)
+
+
+def make_client(folder: Path, files: dict[str, bytes]) -> Path:
+    """Writes a tree of files: relative path with "/" -> content."""
+    folder.mkdir(parents=True, exist_ok=True)
+    for name, content in files.items():
+        (folder / name).parent.mkdir(parents=True, exist_ok=True)
+        (folder / name).write_bytes(content)
+    return folder
 
 
 class GameFolder:
-    """A game installation folder holding a copy of launcher.exe (or of another build of it, named by exe)."""
+    """A game installation folder: a copy of launcher.exe (or of the build named by exe) and what is given."""
 
-    def __init__(self, path: Path, exe: str = "launcher.exe"):
-        self.path = path
-        path.mkdir(parents=True, exist_ok=True)
+    def __init__(self, path: Path, exe: str = "launcher.exe", files: dict = {}, url: str = "", version: bytes = b""):
+        self.path = make_client(path, files)
         shutil.copy2(WIN_BUILD / exe, path / "launcher.exe")
-
-    def add_client(self, stay_seconds: int = 0) -> None:
-        shutil.copy2(WIN_BUILD / "qarlokclient.exe", self.path / "qarlokclient.exe")
-        if stay_seconds:
-            (self.path / "qarlokclient_stay.txt").write_text(str(stay_seconds))
+        if url:
+            self.write_ini(url)
+        if version:
+            (path / "version.txt").write_bytes(version)
 
     def run(self, *args: str, cwd: Path | None = None, timeout: float = 120,
             wrap: tuple = ()) -> subprocess.CompletedProcess:
-        """Runs launcher.exe with the arguments, under the command prefix `wrap` if any; returns the finished
-        process (exit code in returncode)."""
+        """Runs launcher.exe with the arguments, under the command prefix `wrap` if any, to its end."""
         # Output goes through files, not pipes: Wine services started on the way inherit the
         # handles and would keep a pipe open long after the launcher has ended.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
@@ -51,55 +61,37 @@ class GameFolder:
         (self.path / "actualizador.ini").write_bytes(f"url={url}\r\n".encode())
 
     def log_lines(self) -> list[str]:
+        """The log's lines without their time stamps (the launcher's code page is UTF-8: its manifest says so)."""
         log = self.path / "launcher_log.txt"
-        if not log.exists():
-            return []
-        # The launcher's code page is UTF-8 (its manifest says so).
-        return [line.split("] ", 1)[1] for line in log.read_bytes().decode("utf-8").split("\r\n") if line]
+        text = log.read_bytes().decode("utf-8") if log.exists() else ""
+        return [line.split("] ", 1)[1] for line in text.split("\r\n") if line]
 
-    def client_starts(self) -> list[str]:
+    def client_starts(self) -> list[str]:  # one "cwd=<its working folder>|..." per start of the stand-in client
         record = self.path / "qarlokclient_started.txt"
         return record.read_text(encoding="utf-8").splitlines() if record.exists() else []
 
 
-@pytest.fixture
-def game(tmp_path) -> GameFolder:
-    return GameFolder(tmp_path / "game")
-
-
 @pytest.fixture(autouse=True)
 def no_window_left_open():
-    """A launcher window that a failed test leaves open would take the next test's clicks (every window
-    opens at the same place), so whatever is left is closed by force."""
+    """A window a failed test leaves open would take the next test's clicks (each opens at the same place)."""
     yield
     found = subprocess.run(["xdotool", "search", "--name", "^Vandrel$"], capture_output=True, text=True)
     for window in found.stdout.split():
         subprocess.run(["xdotool", "windowkill", window], capture_output=True)
 
 
-def wait_for(condition, seconds: float = 60):
-    """Polls until condition() is true; fails after the given number of seconds."""
-    deadline = time.time() + seconds
-    while not condition():
-        assert time.time() < deadline, "gave up waiting"
-        time.sleep(0.1)
-
-
-def desktop() -> Path:
-    users = Path(os.environ["WINEPREFIX"]) / "drive_c" / "users"
-    return next(users.glob("*/Desktop"))
+def no_window_shown() -> bool:
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Vandrel$"],
+                          capture_output=True).returncode != 0
 
 
 @pytest.fixture
 def clean_desktop():
-    """Sets any existing Vandrel.lnk aside and puts it back afterwards."""
-    link = desktop() / "Vandrel.lnk"
-    kept = link.read_bytes() if link.exists() else None
+    """The desktop's Vandrel.lnk in the test prefix: none before the test, none left after it."""
+    link = next((Path(os.environ["WINEPREFIX"]) / "drive_c/users").glob("*/Desktop")) / "Vandrel.lnk"
     link.unlink(missing_ok=True)
     yield link
     link.unlink(missing_ok=True)
-    if kept is not None:
-        link.write_bytes(kept)
 
 
 def wine_path(path: Path) -> str:
@@ -107,8 +99,8 @@ def wine_path(path: Path) -> str:
     return "Z:" + str(path).replace("/", "\\")
 
 
-TOOLS = ROOT / "tools"
-PYTHON = sys.executable
+def publicar(*args) -> None:
+    subprocess.run([PYTHON, str(TOOLS / "publicar.py"), *map(str, args)], check=True, stdout=subprocess.DEVNULL)
 
 
 class UpdateSite:
@@ -121,9 +113,7 @@ class UpdateSite:
         self.process = subprocess.Popen(
             [PYTHON, str(TOOLS / "update_server.py"), "--root", str(root), "--port-file", str(port_file),
              "--max-seconds", "900"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.time() + 10
-        while not port_file.exists() and time.time() < deadline:
-            time.sleep(0.05)
+        wait_for(port_file.exists, 10, "the update server")
         self.port = json.loads(port_file.read_text())["http"]
         self.base = f"http://127.0.0.1:{self.port}"
 
@@ -134,11 +124,13 @@ class UpdateSite:
     def request_counts(self) -> dict:
         return self.control("log")["counts"]
 
-    def publish_game(self, name: str, client: Path, version: str, *extra: str) -> str:
+    def publish_game(self, name: str, client: Path, version: str, *extra) -> str:
         """Publishes a client folder as a site under /name; returns the site's address."""
-        subprocess.run([PYTHON, str(TOOLS / "publicar.py"), "juego", "--cliente", str(client), "--version", version,
-                        "--sitio", str(self.root / name), *extra], check=True, stdout=subprocess.DEVNULL)
+        publicar("juego", "--cliente", client, "--version", version, "--sitio", self.root / name, *extra)
         return f"{self.base}/{name}"
+
+    def publish_launcher(self, name: str, exe: Path, *extra) -> None:
+        publicar("launcher", "--exe", exe, "--sitio", self.root / name, "--url-base", f"{self.base}/{name}", *extra)
 
     def stop(self):
         self.process.terminate()
@@ -150,12 +142,3 @@ def site(tmp_path_factory):
     server = UpdateSite(tmp_path_factory.mktemp("site") / "www")
     yield server
     server.stop()
-
-
-def make_client(folder: Path, files: dict[str, bytes]) -> Path:
-    """Writes a game client tree: relative path with "/" -> content."""
-    for name, content in files.items():
-        path = folder / name
-        path.parent.mkdir(parents=True, exist_ok=True)
-        path.write_bytes(content)
-    return folder

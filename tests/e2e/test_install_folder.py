@@ -1,44 +1,53 @@
-"""Installation folders that the system code page cannot name, and folders deeper than MAX_PATH."""
-import sys
+"""A first start in installation folders that the system code page cannot name or deeper than MAX_PATH, started
+from another folder: the first-run files, the shortcut, a second start, /actualizar and the test mode (/test,
+/prueba: 0 the client started, 1 the shell refused it, 2 it is missing) all stay in the installation folder."""
+import re
 
 import pytest
 
-from conftest import ROOT, GameFolder, make_client, wait_for, wine_path
-
-sys.path.insert(0, str(ROOT / "tools"))
-from xwindow import CLOSE, LauncherWindow, controls  # noqa: E402
+from conftest import WIN_BUILD, GameFolder, make_client, wait_for, wine_path
+from xwindow import CLOSE, LauncherWindow, controls
 
 CLIENT = {"data/mapa.pak": b"m" * 500, "leeme.txt": b"hola\r\n"}
-CYRILLIC = "Игры/Вандрел"
-DEEP = "/".join(f"carpeta_de_juegos_{i:02d}" for i in range(14))
+FOLDERS = {"cyrillic": "Игры/Вандрел", "deep": "/".join(f"carpeta_de_juegos_{i:02d}" for i in range(14))}  # > 260
+LOGGED = ("locale.cfg no existia: creado en espanol", "Acceso directo creado en el escritorio",
+          "Ya hay un launcher abierto en esta carpeta; se trae al frente",
+          "Actualizacion: la instalacion coincide con la version 1.0.0")
+# qarlokclient.exe put beside launcher.exe (None: none), switch, exit code, the log's last line
+TEST_MODE = [(None, "/test", 2, r"RESULTADO: qarlokclient\.exe NO existe \(error 2\)"),
+             (b"not a program\r\n", "/test", 1, r"RESULTADO: ShellExecute FALLO con codigo ([0-9]|[12][0-9]|3[0-2])"),
+             ((WIN_BUILD / "qarlokclient.exe").read_bytes(), "/prueba", 0, r"RESULTADO: ShellExecute OK")]
 
 
-@pytest.mark.parametrize("folder", [CYRILLIC, DEEP], ids=["cyrillic", "deep"])
-def test_everything_lands_in_the_installation_folder(site, tmp_path, folder, clean_desktop, request):
-    url = site.publish_game(request.node.callspec.id, make_client(tmp_path / "client", CLIENT), "1.0.0")
-    game = GameFolder(tmp_path / folder)
-    assert folder == CYRILLIC or len(wine_path(game.path / "launcher.exe")) > 260
-    game.add_client()
-    game.write_ini(url)
+@pytest.mark.parametrize("name", FOLDERS)
+def test_everything_lands_in_the_installation_folder(site, tmp_path, name, clean_desktop):
+    url = site.publish_game(name, make_client(tmp_path / "client", CLIENT), "1.0.0")
+    game = GameFolder(tmp_path / FOLDERS[name], url=url)
     elsewhere = tmp_path / "elsewhere"
     elsewhere.mkdir()
 
     window = LauncherWindow(game.path, cwd=elsewhere)  # the first-run tasks come before the window
     assert game.run(cwd=elsewhere).returncode == 0, "a second start brings the open window forward and ends"
-    assert "Ya hay un launcher abierto en esta carpeta; se trae al frente" in game.log_lines()
     window.click(*controls("es").centre(CLOSE))
     assert window.wait() == 0
-    assert (game.path / "locale.cfg").read_bytes() == b"10002 1252 es\r\n"
-    assert (game.path / "qarlok.cfg").read_bytes().startswith(b"WIDTH\t")
+    first_run = ("locale.cfg", "qarlok.cfg", "acceso-directo.hecho")
+    assert [name for name in first_run if not (game.path / name).exists()] == [], "first-run files in the game folder"
+    assert (game.path / "locale.cfg").read_bytes() == b"10002 1252 es\r\n", "a first start writes locale.cfg"
+    assert (game.path / "qarlok.cfg").read_bytes().startswith(b"WIDTH\t"), "and qarlok.cfg with the defaults"
+    assert (game.path / "acceso-directo.hecho").exists(), "and the marker that stops a second shortcut"
+    assert wine_path(game.path / "launcher.exe").encode("utf-16-le") in clean_desktop.read_bytes(), "the shortcut"
     assert game.run("/actualizar", cwd=elsewhere).returncode == 0
     assert (game.path / "data/mapa.pak").read_bytes() == CLIENT["data/mapa.pak"]
     assert (game.path / "version.txt").read_bytes() == b"1.0.0"
-    lines = game.log_lines()
-    assert "locale.cfg no existia: creado en espanol" in lines
-    assert "Actualizacion: la instalacion coincide con la version 1.0.0" in lines
-    if folder == CYRILLIC:  # the shell's own calls stop at MAX_PATH: no client starts from a deeper folder
-        assert game.run("/test", cwd=elsewhere).returncode == 0
-        wait_for(game.client_starts)
-        assert "Directorio del launcher: " + wine_path(game.path) + "\\" in game.log_lines()
-        assert wine_path(game.path).encode("utf-16-le") in clean_desktop.read_bytes(), "the shortcut's folder"
+    assert [line for line in LOGGED if line not in game.log_lines()] == []
+    if name == "cyrillic":  # the shell's own calls stop at MAX_PATH: no client starts from a deeper folder
+        for client, switch, code, last in TEST_MODE:
+            if client:
+                (game.path / "qarlokclient.exe").write_bytes(client)
+            assert game.run(switch, cwd=elsewhere).returncode == code, "exit code: 0 started, 1 refused, 2 missing"
+            lines = game.log_lines()
+            assert re.fullmatch(last, lines[-1]) and lines[-4] == "=== MODO PRUEBA ===", lines
+            assert lines[-2] == "Directorio del launcher: " + wine_path(game.path) + "\\"
+        [start] = wait_for(game.client_starts, what="the client")
+        assert start.split("|")[0].rstrip("\\").lower() == "cwd=" + wine_path(game.path).lower(), "run in its folder"
     assert list(elsewhere.iterdir()) == [], "nothing lands in the folder it was started from"

@@ -1,164 +1,79 @@
-"""/verificar end to end: a client published with publicar.py, served on loopback, checked by launcher.exe."""
+"""/verificar end to end: a client published with publicar.py, served on loopback, checked by launcher.exe run
+after run as its files and its verification cache change on disk."""
 import os
 import re
-import shutil
 import time
-
-import pytest
 
 from conftest import GameFolder, make_client
 
-SUMMARY = re.compile(r"^Verificacion (rapida|completa): (\d+) archivos en manifest, (\d+) faltantes o diferentes "
-                     r"\((\d+) leidos, (\d+) por fecha, \d+ ms\)$")
-CLIENT = {
-    "qarlokclient.exe": b"MZ stand-in client",
-    "data/mapas/norte.pak": b"n" * 3000,
-    "data/mapas/sur.pak": b"s" * 2000,
-    "data/texturas/roca.dds": bytes(range(256)) * 8,
-    "musica/tema.ogg": b"ogg" * 100,
-    "leeme.txt": b"hola\r\n",
-}
+SUMMARY = re.compile(r"Verificacion (rapida|completa): (\d+) archivos en manifest, (\d+) faltantes o diferentes "
+                     r"\((\d+) leidos, (\d+) por fecha, \d+ ms\)")
+CLIENT = {"qarlokclient.exe": b"MZ stand-in client", "data/mapas/norte.pak": b"n" * 3000, "leeme.txt": b"hola\r\n",
+          "data/mapas/sur.pak": b"s" * 2000, "data/texturas/roca.dds": bytes(range(256)) * 8, "musica/tema.ogg": b"o" * 300}
 
 
-def summary(game):
-    found = [SUMMARY.match(line) for line in game.log_lines()]
-    found = [m for m in found if m]
-    assert found, game.log_lines()
-    mode, total, pending, hashed, trusted = found[-1].groups()
-    return mode, int(total), int(pending), int(hashed), int(trusted)
-
-
-def pending_lines(game):
-    return [line[len("  FALTA O DIFIERE: "):] for line in game.log_lines() if line.startswith("  FALTA O DIFIERE: ")]
-
-
-@pytest.fixture
-def installed(site, tmp_path, request):
-    """A game folder holding exactly the published client, pointed at its site."""
-    client = make_client(tmp_path / "client", CLIENT)
-    url = site.publish_game(request.node.name, client, "1.0.0")
-    game = GameFolder(tmp_path / "game")
-    shutil.copytree(client, game.path, dirs_exist_ok=True)
-    game.write_ini(url)
-    return game
-
-
-def rerun(game, *args):
+def verify(game, *args):
+    """One /verificar run: (mode, listed, pending, read, trusted by time), the pending paths, the log, the output."""
     (game.path / "launcher_log.txt").unlink(missing_ok=True)
     result = game.run("/verificar", *args)
-    assert result.returncode == 0
-    return result
+    assert result.returncode == 0, "/verificar ends with 0 whatever it finds"
+    lines = game.log_lines()
+    found = [SUMMARY.fullmatch(line) for line in lines]
+    counts = [(m[1], *map(int, m.groups()[1:])) for m in found if m]
+    pending = [line[19:] for line in lines if line.startswith("  FALTA O DIFIERE: ")]
+    return counts[-1] if counts else None, pending, lines, result.stdout.decode().replace("\r\n", "\n")
 
 
-def test_first_run_full_then_quick(installed):
-    game = installed
-    result = rerun(game)
-    assert summary(game) == ("completa", 6, 0, 6, 0)
-    assert result.stdout.decode().replace("\r\n", "\n").endswith(
-        "Archivos verificados: 6\nArchivos faltantes o diferentes: 0\n")
-    assert "Todo al dia; version.txt decia 0.0.0 y pasa a 1.0.0" in game.log_lines()
-    assert (game.path / "version.txt").read_bytes() == b"1.0.0"
-    cache = (game.path / "verificacion.cache").read_bytes().split(b"\r\n")
-    assert cache[0] == b"VANDREL-CACHE 1"
-    assert abs(int(cache[1]) - time.time()) < 120
-
-    rerun(game, "rapido")
-    assert summary(game) == ("rapida", 6, 0, 0, 6)
-    assert not any(line.startswith("Todo al dia") for line in game.log_lines()), "version.txt already says 1.0.0"
-
-    rerun(game)  # without "rapido" the headless run is always full
-    assert summary(game)[0] == "completa"
-
-
-def test_touched_changed_and_missing_files(installed):
-    game = installed
-    rerun(game)
-    later = time.time() + 60
-    os.utime(game.path / "leeme.txt", (later, later))                     # same content, new time
-    (game.path / "data/mapas/sur.pak").write_bytes(b"x" * 2000)            # same size, new content
-    (game.path / "musica/tema.ogg").unlink()
-    rerun(game, "rapido")
-    assert summary(game) == ("rapida", 6, 2, 3, 3)
-    assert pending_lines(game) == ["data/mapas/sur.pak", "musica/tema.ogg"]
-    assert not any(line.startswith("Todo al dia") for line in game.log_lines())
-
-    # Content changed behind a restored size and time: only a full run notices.
-    norte = game.path / "data/mapas/norte.pak"
-    stamp = norte.stat()
-    norte.write_bytes(b"m" * 3000)
-    os.utime(norte, ns=(stamp.st_atime_ns, stamp.st_mtime_ns))
-    rerun(game, "rapido")
-    assert "data/mapas/norte.pak" not in pending_lines(game)
-    rerun(game)
-    assert pending_lines(game) == ["data/mapas/norte.pak", "data/mapas/sur.pak", "musica/tema.ogg"]
-
-
-def test_the_launcher_and_its_own_files_listed_with_another_hash_are_never_pending(installed, site, request):
-    game = installed
-    manifest = site.root / request.node.name / "1.0.0" / "manifest.json"
-    text = manifest.read_text()
-    entries = "".join('"%s": {"hash": "%s", "tamano": 5},\n    ' % (name, "0" * 64)
-                      for name in ("launcher.exe", "version.txt", "qarlok.cfg"))
-    manifest.write_text(text.replace('"data/', entries + '"data/', 1))
-    rerun(game)
-    assert summary(game) == ("completa", 9, 0, 6, 0)
-    rerun(game, "rapido")
-    assert summary(game) == ("rapida", 9, 0, 0, 6)
-
-
-@pytest.mark.parametrize("age, mode", [(6 * 86400, "rapida"), (8 * 86400, "completa"), (-86400, "completa")])
-def test_seven_day_rule_and_clock_set_back(installed, age, mode):
-    game = installed
-    rerun(game)
+def verified_at(game, days_ago=None):
+    """The cache's time of the last full run; with days_ago, first set to that long before now."""
     cache = game.path / "verificacion.cache"
     lines = cache.read_bytes().split(b"\r\n")
-    lines[1] = str(int(time.time()) - age).encode()
-    cache.write_bytes(b"\r\n".join(lines))
-    rerun(game, "rapido")
-    assert summary(game)[0] == mode
+    if days_ago is not None:
+        lines[1] = str(int(time.time() - days_ago * 86400)).encode()
+        cache.write_bytes(b"\r\n".join(lines))
+    return int(lines[1])
 
 
-def test_version_txt_is_read_as_its_first_line(installed):
-    game = installed
-    (game.path / "version.txt").write_bytes(b"1.0.0\r\nbasura\r\n")
-    rerun(game)
-    assert not any(line.startswith("Todo al dia") for line in game.log_lines())
-    (game.path / "version.txt").write_bytes(b"\x00\xff\x01 basura")
-    rerun(game)
-    assert any(line.startswith("Todo al dia; version.txt decia ") and line.endswith(" y pasa a 1.0.0")
-               for line in game.log_lines())
+def rewrite(path, content, seconds_later):
+    """New content with the file time moved by seconds_later from the old one (0: the old time kept)."""
+    old = path.stat().st_mtime_ns
+    path.write_bytes(content)
+    os.utime(path, ns=(old, old + seconds_later * 10**9))
+
+
+def test_full_and_quick_runs_find_what_changed_on_disk(site, tmp_path):
+    url = site.publish_game("verificar", make_client(tmp_path / "client", CLIENT), "1.0.0")
+    manifest = site.root / "verificar/1.0.0/manifest.json"
+    own = "".join('"%s": {"hash": "%s", "tamano": 5},\n' % (name, "0" * 64)
+                  for name in ("launcher.exe", "version.txt", "qarlok.cfg"))  # the launcher's own: never compared
+    manifest.write_text(manifest.read_text().replace('"data/', own + '"data/', 1))
+    game = GameFolder(tmp_path / "game", files=CLIENT, url=url)
+
+    counts, pending, lines, out = verify(game, "rapido")  # nothing remembered yet: a full run
+    assert (counts, pending) == (("completa", 9, 0, 6, 0), []), "the launcher's own files are never compared"
+    assert out.endswith("Archivos verificados: 9\nArchivos faltantes o diferentes: 0\n")
+    assert "Todo al dia; version.txt decia 0.0.0 y pasa a 1.0.0" in lines
     assert (game.path / "version.txt").read_bytes() == b"1.0.0"
+    assert (game.path / "verificacion.cache").read_bytes().startswith(b"VANDREL-CACHE 1\r\n")
 
+    six_days_ago = verified_at(game, 6)
+    counts, pending, lines, _ = verify(game, "rapido")
+    assert (counts, pending) == (("rapida", 9, 0, 0, 6), []), "within seven days a quick run trusts file times"
+    assert verified_at(game) == six_days_ago, "a quick run must not renew the time of the last full run"
+    assert not [line for line in lines if line.startswith("Todo al dia")], "version.txt already says 1.0.0"
 
-def test_unreachable_server_is_logged_and_exits_zero(tmp_path):
-    game = GameFolder(tmp_path / "game")
-    game.write_ini("http://127.0.0.1:1/nadie")
-    (game.path / "version.txt").write_bytes(b"0.5")
-    result = game.run("/verificar")
-    assert result.returncode == 0
-    lines = game.log_lines()
-    assert lines[0] == "=== MODO VERIFICAR ==="
-    assert lines[1] == "URL del servidor de actualizaciones: http://127.0.0.1:1/nadie"
-    assert lines[2] == "AVISO: la URL no es HTTPS. El contenido viaja sin cifrar."
-    assert lines[-1] == "Verificacion: ERROR al conectar con el servidor"
-    assert "Error al descargar latest.txt" in result.stdout.decode()
-    assert (game.path / "version.txt").read_bytes() == b"0.5"
-    assert not (game.path / "verificacion.cache").exists()
+    rewrite(game.path / "leeme.txt", CLIENT["leeme.txt"], 60)            # same content, new time
+    rewrite(game.path / "data/mapas/sur.pak", b"x" * 2000, 60)           # same size, new content and time
+    rewrite(game.path / "data/texturas/roca.dds", b"r" * 100, 0)         # another size behind the old time
+    rewrite(game.path / "data/mapas/norte.pak", b"m" * 3000, 0)          # only a full run reads this one
+    (game.path / "musica/tema.ogg").unlink()
+    counts, pending, _, _ = verify(game, "rapido")
+    assert counts == ("rapida", 9, 3, 4, 2), "a quick run reads every file whose size or time changed"
+    assert pending == ["data/mapas/sur.pak", "data/texturas/roca.dds", "musica/tema.ogg"]
 
-
-def test_server_text_cannot_forge_log_lines_or_version_txt(installed, site, request):
-    game = installed
-    manifest = site.root / request.node.name / "1.0.0" / "manifest.json"
-    text = manifest.read_text()
-    forged = "[2026-01-01 00:00:00] Verificacion completa: todo correcto"
-    entry = '"x\r\n' + forged + '": {"hash": "' + "0" * 64 + '", "tamano": 5},\n    '
-    manifest.write_bytes(text.replace('"data/', entry + '"data/', 1).encode())
-    rerun(game)
-    # The manifest is read as text, where CR LF arrives as a line feed.
-    assert pending_lines(game) == ["x\\x0A" + forged], "one log call, one line"
-
-    (game.path / "version.txt").write_bytes(b"0.9")
-    manifest.write_bytes(text.replace('"version": "1.0.0"', '"version": "1.0.0\r\n' + forged + '"').encode())
-    rerun(game)
-    assert game.log_lines()[-1] == "Verificacion: ERROR al conectar con el servidor"
-    assert (game.path / "version.txt").read_bytes() == b"0.9"
+    verified_at(game, 8)
+    counts, pending, _, _ = verify(game, "rapido")
+    assert counts == ("completa", 9, 4, 6, 0), "after seven days the run is full"
+    assert pending == ["data/mapas/norte.pak", "data/mapas/sur.pak", "data/texturas/roca.dds", "musica/tema.ogg"]
+    assert abs(verified_at(game) - time.time()) < 600, "a full run renews the time"
+    assert verify(game)[0][0] == "completa", "without rapido the run is always full"
