@@ -49,101 +49,66 @@ Matches AllPlain(const std::string& text, const std::regex& pattern) {
   return all;
 }
 
-// Documents built from the tokens the patterns look for, each piece often malformed, with runs of blanks, digits
-// and quoted text longer than the caps of the compact copy.
-class DocumentMaker {
- public:
-  explicit DocumentMaker(unsigned seed) : random_(seed) {}
-
-  std::string Make() {
-    std::string doc;
-    const int pieces = Pick(1, 12);
-    for (int i = 0; i < pieces; ++i) {
-      switch (Pick(0, 5)) {
-        case 0:
-          doc += Entry();
-          break;
-        case 1:
-          doc += Quoted(Key()) + Blanks() + ":" + Blanks() + Quoted(Value());
-          break;
-        case 2:
-          doc += Quoted(Key()) + Blanks() + ":" + Blanks() + Number() + Blanks() + Punct();
-          break;
-        case 3:
-          doc += Quoted(Key()) + Blanks() + ":" + Blanks() + (Pick(0, 1) ? "true" : "false");
-          break;
-        case 4:
-          doc += Noise();
-          break;
-        default:
-          doc += Blanks() + Punct() + Blanks();
-          break;
-      }
-    }
-    return doc;
-  }
-
- private:
-  int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
-  bool Rarely() { return Pick(0, 9) == 0; }
-
-  std::string Run(const char* alphabet, int length) {
-    const std::string chars(alphabet);
-    std::string run;
-    for (int i = 0; i < length; ++i) run += chars[Pick(0, static_cast<int>(chars.size()) - 1)];
-    return run;
-  }
-  std::string Quoted(const std::string& s) { return Rarely() ? s : "\"" + s + "\""; }
-  std::string Blanks() { return Run(" \t\r\n\v\f", Pick(0, 2) == 0 ? Pick(17, 60) : Pick(0, 3)); }
-  std::string Number() { return Run("0123456789", Pick(0, 2) == 0 ? Pick(60, 130) : Pick(0, 4)); }
-  std::string Hex() { return Run("0123456789abcdefABCDEF", Rarely() ? Pick(62, 66) : 64); }
-  std::string Punct() { return Run(":{},[]", Pick(0, 2)); }
-  std::string Key() {
-    static const char* const keys[] = {"version", "patch_hash", "patch_tamano", "almacen", "hash",
-                                       "tamano",  "url",        "online",       "Version", ""};
-    return keys[Pick(0, 9)];
-  }
-  std::string Value() {
-    switch (Pick(0, 4)) {
-      case 0:
-        return Hex();
-      case 1:
-        return (Pick(0, 1) ? "https://" : "http://") + Text();
-      case 2:
-        return "";
-      default:
-        return Text();
-    }
-  }
-  // Quoted text, sometimes far longer than a segment may be in the compact copy.
-  std::string Text() {
-    const int length = Pick(0, 3) == 0 ? Pick(250, 700) : Pick(1, 20);
-    std::string text = Run("abz/._-\\ 0123456789", length);
-    if (Rarely()) text += static_cast<char>(Pick(0, 255));
+// A document of the pieces the patterns look for, each often malformed, with runs of blanks, digits and quoted
+// text longer than the caps of the compact copy, and pieces that follow each other with nothing between.
+std::string MakeDocument(std::mt19937& random) {
+  const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  const auto rarely = [&] { return pick(0, 9) == 0; };
+  const auto run = [&](const std::string& chars, int length) {
+    std::string text;
+    while (length-- > 0) text += chars[pick(0, static_cast<int>(chars.size()) - 1)];
     return text;
+  };
+  const auto quoted = [&](const std::string& s) { return rarely() ? s : "\"" + s + "\""; };
+  const auto blanks = [&] { return run(" \t\r\n\v\f", pick(0, 2) == 0 ? pick(17, 60) : pick(0, 3)); };
+  const auto number = [&] { return run("0123456789", pick(0, 2) == 0 ? pick(60, 130) : pick(0, 4)); };
+  const auto hex = [&] { return run("0123456789abcdefABCDEF", rarely() ? pick(62, 66) : 64); };
+  const auto punct = [&] { return run(":{},[]", pick(0, 2)); };
+  const auto text = [&] {
+    return run("abz/._-\\ 0123456789", pick(0, 3) == 0 ? pick(250, 700) : pick(1, 20)) +
+           (rarely() ? std::string(1, static_cast<char>(pick(0, 255))) : "");
+  };
+  const auto sep = [&] { return blanks() + ":" + blanks(); };
+  static const std::string every = [] {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
+    return bytes;
+  }();
+  static const char* const keys[] = {"version", "patch_hash", "patch_tamano", "almacen", "hash",
+                                     "tamano",  "url",        "online",       "Version", ""};
+  std::string doc;
+  for (int piece = pick(1, 12); piece > 0; --piece) {
+    const std::string key = quoted(keys[pick(0, 9)]);
+    switch (pick(0, 5)) {
+      case 0: {
+        const std::string head = quoted(text()) + sep() + (rarely() ? "" : "{") + blanks();
+        const std::string hash = quoted("hash") + sep() + quoted(hex()) + blanks() + (rarely() ? ";" : ",") + blanks();
+        const std::string size = quoted(rarely() ? "size" : "tamano") + sep() + number() + blanks();
+        doc += head + hash + size + (rarely() ? "" : "}") + punct();
+        break;
+      }
+      case 1: {
+        const int kind = pick(0, 4);
+        doc += key + sep() + quoted(kind == 0 ? hex() : kind == 1 ? (pick(0, 1) ? "https://" : "http://") + text()
+                                                        : kind == 2 ? "" : text());
+        break;
+      }
+      case 2: doc += key + sep() + number() + blanks() + punct(); break;
+      case 3: doc += key + sep() + (pick(0, 1) ? "true" : "false"); break;
+      case 4: doc += run(every, pick(1, 40)); break;
+      default: doc += blanks() + punct() + blanks(); break;
+    }
   }
-  std::string Noise() {
-    std::string noise;
-    for (int i = Pick(1, 40); i > 0; --i) noise += static_cast<char>(Pick(0, 255));
-    return noise;
-  }
-  std::string Entry() {
-    return Quoted(Text()) + Blanks() + ":" + Blanks() + (Rarely() ? "" : "{") + Blanks() + Quoted("hash") + Blanks() +
-           ":" + Blanks() + Quoted(Hex()) + Blanks() + (Rarely() ? ";" : ",") + Blanks() +
-           Quoted(Rarely() ? "size" : "tamano") + Blanks() + ":" + Blanks() + Number() + Blanks() +
-           (Rarely() ? "" : "}") + Punct();
-  }
-
-  std::mt19937 random_;
-};
+  return doc;
+}
 
 TEST(MemberSearch, GivesThePlainEngineResultsOnDocumentsWithLongRuns) {
   std::vector<MemberPattern> patterns;
   for (const char* source : kPatterns) patterns.push_back(MakeMemberPattern(source));
-  DocumentMaker maker(20240611);
+  std::mt19937 random(20240611);
   std::size_t matched = 0;
   for (int doc = 0; doc < 400; ++doc) {
-    const std::string text = maker.Make();
+    const std::string text = MakeDocument(random);
     for (std::size_t p = 0; p < patterns.size(); ++p) {
       const Matches expected = AllPlain(text, patterns[p].regex);
       ASSERT_EQ(AllMembers(text, patterns[p]), expected) << "pattern " << kPatterns[p] << "\ndocument:\n" << text;
