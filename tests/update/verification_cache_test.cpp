@@ -76,7 +76,7 @@ TEST(VerificationCache, EveryLineIsCheckedOnItsOwn) {
   } cases[] = {
       {"VANDREL-CACHE 1\n5\n" + good + "p|1|2" + h + "a|b|c|-5|7" + h, true, "5 a|b|c=-5/7 first=1/1 p=1/2"},
       {"VANDREL-CACHE 1\n5\n" + good + "p| +12xyz|0042abc" + h + "last|||" + kHash, true, "5 first=1/1 last=0/0 p=12/42"},
-      {"VANDREL-CACHE 1\n5\n" + good + "p|1|2|" + std::string(64, '?') + "\n", true, "5 first=1/1"},
+      {"VANDREL-CACHE 1\n5\np|1|2|" + std::string(64, '?') + "\n" + good, true, "5 first=1/1"},  // a bad line costs only itself
       {"VANDREL-CACHE 1\n5\n" + good + "p|1|2|" + std::string(64, 'C') + "\n", true, "5 first=1/1"},
       {"VANDREL-CACHE 1\n5\n" + good + "gone.dat|1|2" + h + "first|7|8" + h, true, "5 first=7/8"},  // the later line wins
       {"VANDREL-CACHE 1\n5\n" + good + "|1|2" + h + "1|2" + h, true, "5 first=1/1"},
