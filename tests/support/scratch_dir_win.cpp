@@ -1,6 +1,8 @@
 #include "support/scratch_dir_win.h"
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -58,21 +60,15 @@ ScratchDir::ScratchDir() {
 ScratchDir::~ScratchDir() { RemoveTree(path_); }
 
 std::string ReadFileBytes(const std::string& path) {
-  std::string bytes;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return bytes;
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  std::fclose(file);
-  return bytes;
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && ok;
+  std::ofstream file(path, std::ios::binary);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  file.close();
+  return !file.fail();
 }
 
 bool PrepareEntry(const std::string& path, const std::string& what) {
@@ -117,14 +113,9 @@ int WaitExitCode(HANDLE process, DWORD timeoutMs) {
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line); lines.push_back(line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
   }
   return lines;
 }

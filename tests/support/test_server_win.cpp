@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "core/launcher_app.h"
 #include "support/scratch_dir_win.h"
@@ -54,16 +55,6 @@ std::string ControlServer(const TestServer& server, const std::string& query) {
   return body;
 }
 
-int RequestCount(const TestServer& server, const std::string& path) {
-  const std::string log = ControlServer(server, "log");
-  // The counts object maps each path to its number: "counts": {"/a": 2, ...}
-  const size_t counts = log.find("\"counts\"");
-  if (counts == std::string::npos) return -1;
-  const std::string key = "\"" + path + "\": ";
-  const size_t at = log.find(key, counts);
-  return at == std::string::npos ? 0 : std::atoi(log.c_str() + at + key.size());
-}
-
 bool WriteSiteFile(const TestServer& server, const std::string& relativePath, const std::string& bytes) {
   std::string windowsPath = relativePath;
   for (char& c : windowsPath) {
@@ -102,3 +93,24 @@ std::string CapturedStdout::Finish() {
   }
   return text_;
 }
+
+namespace {
+
+// In a brief run (the one scripts/run-tests makes) each test's standard output is held back: the launcher's
+// progress lines show only with the failure they explain. A run without --gtest_brief prints everything.
+class QuietOutput : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override {
+    if (GTEST_FLAG_GET(brief)) captured_ = std::make_unique<CapturedStdout>();
+  }
+  // Runs before the result printer's line for the test; a failed test's capture is passed on then.
+  void OnTestEnd(const ::testing::TestInfo&) override { captured_.reset(); }
+
+  std::unique_ptr<CapturedStdout> captured_;
+};
+
+[[maybe_unused]] const bool registered = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new QuietOutput);
+  return true;
+}();
+
+}  // namespace

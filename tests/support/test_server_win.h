@@ -16,9 +16,6 @@ bool GetTestServer(TestServer& server, std::string& reason);
 // GET http://127.0.0.1:<httpPort>/__control/<query>; returns the body, empty on failure.
 std::string ControlServer(const TestServer& server, const std::string& query);
 
-// Number of requests the server logged for a path, from the control log.
-int RequestCount(const TestServer& server, const std::string& path);
-
 // Writes a file under the site folder (relative path with "/"), creating its folders.
 bool WriteSiteFile(const TestServer& server, const std::string& relativePath, const std::string& bytes);
 

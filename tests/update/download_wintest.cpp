@@ -7,13 +7,11 @@
 #include "core/launcher_app.h"
 #include "core/module_path_win.h"
 #include "support/server_test_win.h"
-#include "update/messages.h"
 
 namespace {
 
 class DownloadTest : public ServerTest {
  protected:
-  std::string Http(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(server.httpPort) + path; }
   LauncherApp app{nullptr};
 };
 
@@ -50,16 +48,16 @@ TEST_F(DownloadTest, EachServerFaultEndsInTheWholeBodyOrNoFile) {
   };
   std::string body;
   for (int i = 0; i < 20000; ++i) body += static_cast<char>(i * 7);  // binary, several read blocks
-  ASSERT_TRUE(WriteSiteFile(server, "dl/b.bin", body));
-  const std::string url = Http("/dl/b.bin");
+  ASSERT_TRUE(WriteSiteFile(server, prefix + "/b.bin", body));
+  const std::string url = SiteUrl() + "/b.bin";
   for (const Case& c : cases) {
     ControlServer(server, "reset");
-    ControlServer(server, std::string("rule?path=/dl/b.bin&") + c.rule);
+    ControlServer(server, "rule?path=/" + prefix + "/b.bin&" + c.rule);
     DeleteFileA((LauncherDirectory() + "launcher_log.txt").c_str());
     CapturedStdout out;
     EXPECT_EQ(app.DownloadFile(url, "out.bin", 0, c.limits), c.whole) << c.rule;
     EXPECT_EQ(out.Finish(), Retries(c.requests)) << c.rule << ": a retry is announced on standard output";
-    EXPECT_EQ(RequestCount(server, "/dl/b.bin"), c.requests) << c.rule << ": 3 attempts, none after a 404";
+    EXPECT_EQ(Requests("/b.bin"), c.requests) << c.rule << ": 3 attempts, none after a 404";
     if (c.whole) {
       EXPECT_EQ(ReadFileBytes(game / "out.bin"), body) << c.rule << ": the body arrives whole";
     } else {
@@ -92,28 +90,13 @@ TEST_F(DownloadTest, HttpsNeedsATrustedCertificateAndDeadAddressesFailQuietly) {
   }
 }
 
-TEST_F(DownloadTest, ProgressOnlyWithAKnownSizeAndAWindow) {
-  ASSERT_TRUE(WriteSiteFile(server, "dl/p.bin", std::string(20000, 'p')));
-  LauncherApp windowed(RecordingWindow());
-  // Announced 10000, delivered 20000: the percentage passes 100 unclamped.
-  ASSERT_TRUE(windowed.DownloadFile(Http("/dl/p.bin"), "a.bin", 10000));
-  const std::vector<std::string> progress = SeenValues(UM_PROGRESS);
-  ASSERT_FALSE(progress.empty());
-  EXPECT_EQ(progress.back(), "200") << "percent of the announced size, not clamped";
-  for (size_t i = 1; i < progress.size(); ++i) EXPECT_GE(std::stoi(progress[i]), std::stoi(progress[i - 1]));
-
-  SeenMessages().clear();
-  ASSERT_TRUE(windowed.DownloadFile(Http("/dl/p.bin"), "b.bin"));
-  EXPECT_TRUE(SeenMessages().empty()) << "no size, no progress";
-}
-
 // The only long wait in the suite: a server that never answers is given up after the receive time-out.
 TEST_F(DownloadTest, ServerThatNeverAnswersIsGivenUpAfterTheReceiveTimeout) {
-  ASSERT_TRUE(WriteSiteFile(server, "dl/slow.txt", "al fin"));
-  ControlServer(server, "rule?path=/dl/slow.txt&mode=stall&seconds=45&times=1");
-  EXPECT_TRUE(Quietly([&] { return app.DownloadFile(Http("/dl/slow.txt"), "out.txt"); }));
+  ASSERT_TRUE(WriteSiteFile(server, prefix + "/slow.txt", "al fin"));
+  ControlServer(server, "rule?path=/" + prefix + "/slow.txt&mode=stall&seconds=45&times=1");
+  EXPECT_TRUE(Quietly([&] { return app.DownloadFile(SiteUrl() + "/slow.txt", "out.txt"); }));
   EXPECT_EQ(ReadFileBytes(game / "out.txt"), "al fin");
-  EXPECT_EQ(RequestCount(server, "/dl/slow.txt"), 2) << "the stalled first attempt must be abandoned, not waited out";
+  EXPECT_EQ(Requests("/slow.txt"), 2) << "the stalled first attempt must be abandoned, not waited out";
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "update/manifest.h"
+#include "update/signature.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <thread>
 
@@ -38,7 +38,7 @@ TEST(IsOlderVersion, GroupByGroupAsNumbers) {
   } cases[] = {
       {"1.9", "1.10", true},   {"1.10", "1.9", false}, {"1.2", "1.2.1", true},  {"1.2", "1.2.0", false},
       {"1.2.0", "1.2", false}, {"0010", "9", false},   {"3.0", "3.0", false},   {"1.0", "basura", false},
-      {"99999999999999999998", "99999999999999999999", true},  // beyond 64 bits
+      {"99999999999999999998", "99999999999999999999", true} /* beyond 64 bits */,
   };
   for (const auto& c : cases) EXPECT_EQ(IsOlderVersion(c.candidate, c.installed), c.older) << c.candidate;
 }
@@ -111,9 +111,6 @@ TEST(ParseManifest, LargeDocumentsLongRunsAndGarbage) {
   const std::string runs = "\"version\"" + blanks + ":" + std::string(100000, '\n') + "\"7.1\",\"almacen\":" + blanks +
                            "true,\"" + std::string(1 << 20, 'p') + "\":{" + blanks + "\"hash\":\"" + kHashA + "\"," +
                            blanks + "\"tamano\":" + std::string(100000, '0') + "12" + blanks + "}";
-  std::mt19937 random(7);
-  std::string garbage(4 << 20, '\0');
-  for (char& c : garbage) c = static_cast<char>(random());
   std::thread worker([&] {
     Manifest manifest;
     ASSERT_TRUE(ParseManifest(big, manifest)) << "100,000 entries behind a megabyte of release notes";
@@ -125,14 +122,42 @@ TEST(ParseManifest, LargeDocumentsLongRunsAndGarbage) {
     EXPECT_EQ(Describe(manifest), "7.1 - 0 store " + std::string(1 << 20, 'p') + "=A/12");
     EXPECT_FALSE(ParseManifest(runs + "," + Entry("huge", kHashA, std::string(100000, '9')), manifest))
         << "a size that does not fit makes the whole manifest unreadable";
-
-    EXPECT_FALSE(ParseManifest(garbage, manifest));
-    EXPECT_FALSE(ParseManifest("\"" + std::string(16 << 20, 'x') + "\"", manifest));
-    const std::string mixed = garbage.substr(0, 1 << 20) + Entry("a", kHashA, "5") + garbage.substr(1 << 20);
-    EXPECT_TRUE(ParseManifest(mixed, manifest)) << "an entry amid garbage is still an entry";
-    EXPECT_EQ(manifest.files.count("a"), 1u);
+    EXPECT_FALSE(ParseManifest("\"" + std::string(16 << 20, 'x') + "\"", manifest)) << "one endless quoted text";
   });
   worker.join();
+}
+
+// 64 bytes counting up from `first` (wrapping), in hexadecimal.
+std::string Hex(int first) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (int i = 0; i < 64; ++i) hex += {kDigits[((first + i) & 255) >> 4], kDigits[(first + i) & 15]};
+  return hex;
+}
+
+TEST(ParseSignatureText, ReadWholeOrNotAtAll) {
+  const std::string line = "p256 " + Hex(0xC1) + "\n";
+  std::string nine;
+  for (int i = 0; i < 9; ++i) nine += line;
+  const struct {
+    const char* what;
+    std::string text;
+    int count;  // -1: unreadable
+  } cases[] = {
+      {"CR LF, a blank line, upper-case digits", line + "\r\n\r\np256 " + std::string(128, 'F') + "\r\n", 2},
+      {"no final line feed", line.substr(0, line.size() - 1), 1},
+      {"eight lines", nine.substr(line.size()), 8},
+      {"nine lines", nine, -1},
+      {"empty", "", -1},
+      {"cut short", line.substr(0, 70), -1},
+      {"one digit too many", "p256 0" + Hex(0) + "\n", -1},
+      {"another tag", "P256 " + Hex(0) + "\n", -1},
+      {"a good line and garbage", line + "\x01\xfe basura\n", -1},
+  };
+  for (const auto& c : cases) {
+    std::vector<P256Signature> signatures;
+    EXPECT_EQ(ParseSignatureText(c.text, signatures) ? static_cast<int>(signatures.size()) : -1, c.count) << c.what;
+  }
 }
 
 }  // namespace
