@@ -70,7 +70,8 @@ def test_close_during_an_update_then_update_and_play_with_players_online(site, t
 
 
 def test_settings_panel_offline_then_play_without_checking(tmp_path):
-    game = GameFolder(tmp_path / "game", files={"qarlokclient.exe": STANDIN}, url="http://127.0.0.1:9")  # no site
+    game = GameFolder(tmp_path / "game", files={"qarlokclient.exe": STANDIN, "locale.cfg": b"7 1252 es\r\n"},
+                      url="http://127.0.0.1:9")  # no site
     cfg = game.path / "qarlok.cfg"
     cfg.write_bytes(b"WIDTH 1024\r\nHEIGHT 768\r\nMI_CLAVE 7\r\nMUSIC_VOLUME 0.300\r\nSHADOW_LEVEL 3\r\n")
     panel = controls("es", "panel")    # the panel's controls stand where they are in every language
@@ -96,7 +97,8 @@ def test_settings_panel_offline_then_play_without_checking(tmp_path):
     w.click(*panel.centre(LANGUAGE))
     w.wheel(*controls("es", "panel", "list").centre(LANGUAGE_ROW + 4), turns=9)
     w.click(*controls("es", "panel", "list", *["wheel"] * 9).centre(LANGUAGE_ROW + 14))
-    assert (game.path / "locale.cfg").read_bytes() == b"10002 1251 ru\r\n"
+    assert (game.path / "locale.cfg").read_bytes() == b"7 1251 ru\r\n", "the client's first number is kept"
+    assert "Idioma cambiado a ru (codepage 1251)" in game.log_lines()
     assert w.pixels(216, 88, 150, 316) != spanish, "the panel's labels must redraw in Russian at once"
     w.shot("panel-ru")
 
