@@ -2,7 +2,6 @@
 from another folder: the first-run files, the shortcut, a second start, /actualizar and the test mode (/test,
 /prueba: 0 the client started, 1 the shell refused it, 2 it is missing) all stay in the installation folder."""
 import re
-import struct
 
 import pytest
 
@@ -37,11 +36,11 @@ def test_everything_lands_in_the_installation_folder(site, tmp_path, name, clean
     assert (game.path / "locale.cfg").read_bytes() == b"10002 1252 es\r\n", "a first start writes locale.cfg"
     assert (game.path / "qarlok.cfg").read_bytes().startswith(b"WIDTH\t"), "and qarlok.cfg with the defaults"
     assert (game.path / "acceso-directo.hecho").exists(), "and the marker that stops a second shortcut"
-    link = clean_desktop.read_bytes()  # a shell link holds its texts as a character count and UTF-16
+    link = clean_desktop.read_bytes()  # its texts in UTF-16, each ending in a NUL character
     for text, rule in ((wine_path(game.path / "launcher.exe"), "the shortcut starts the launcher"),
                        (wine_path(game.path), "it works in the game folder, named without a final backslash"),
                        ("Vandrel - Qarlok", "its description")):
-        assert struct.pack("<H", len(text)) + text.encode("utf-16-le") in link, rule
+        assert (text + "\0").encode("utf-16-le") in link, rule
 
     # The player's own files at the next start: nothing replaced, the shortcut tried once per installation.
     (game.path / "locale.cfg").write_bytes(b"10022 1250 pl\r\n")
