@@ -58,7 +58,7 @@ def test_everything_lands_in_the_installation_folder(site, tmp_path, name, clean
     assert (game.path / "locale.cfg").read_bytes() == b"10022 1250 pl\r\n", "the player's locale.cfg is kept"
     if name == "cyrillic":
         assert not clean_desktop.exists(), "a deleted shortcut comes back only with the marker gone"
-        assert "qarlok.cfg no existia y NO se ha podido crear (error 5)" in game.log_lines()
+        assert "qarlok.cfg no existia y NO se ha podido crear (error 5)" in game.log_lines(), "a failed save is logged"
         assert not (game.path / "qarlok.cfg").exists(), "a failed save leaves no qarlok.cfg"
     else:
         assert clean_desktop.read_bytes() == b"a shortcut to something else", "the player's shortcut is never replaced"
