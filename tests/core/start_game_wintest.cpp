@@ -103,21 +103,4 @@ TEST(StartGameTest, OutcomesInTheWindowTheLogAndTheClient) {
   }
 }
 
-// The settings panel's question. The stand-in client runs from its own scratch folder: only the file name counts.
-TEST(IsGameRunningTest, MatchesTheClientsFileNameInAnyLetterCase) {
-  ASSERT_FALSE(IsGameRunning()) << "a stand-in client from an earlier test is still running";
-  const struct { const char* fileName; bool running; } cases[] = {{"QarlokClient.EXE", true}, {"old-qarlokclient.exe", false}};
-  for (const auto& c : cases) {
-    ScratchDir dir;
-    ASSERT_TRUE(CopyFileA(StandInClient().c_str(), (dir / c.fileName).c_str(), FALSE));
-    ASSERT_TRUE(WriteFileBytes(dir / "qarlokclient_stay.txt", "30"));
-    const HANDLE process = StartProcess(dir / c.fileName, "", dir.path());
-    ASSERT_NE(process, nullptr);
-    EXPECT_EQ(IsGameRunning(), c.running) << c.fileName;
-    TerminateProcess(process, 0);
-    WaitExitCode(process, 10000);
-    CloseHandle(process);
-  }
-}
-
 }  // namespace

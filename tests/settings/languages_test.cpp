@@ -24,4 +24,13 @@ TEST(ParseLocaleLine, NeedsTwoNumbersAndACode) {
   }
 }
 
+// The line a language change writes: the client's own first number of a readable line is kept, the code page and
+// code are the language's; an unreadable line starts again from 10002, an index outside the table writes nothing.
+TEST(NewLocaleLine, KeepsTheClientsNumber) {
+  const struct { const char* before; int index; const char* after; } cases[] = {
+      {"", 2, "10002 1252 de"},  {"10022 1250 pl\r\n", 14, "10022 1251 ru"}, {"10022 1250\r\n", 15, "10002 1256 ae"},
+      {"7 1256 ae\n", 0, "7 1250 cz"}, {"7 1256 ae", 12, "7 1254 tr"}, {"777 1256 ae", 16, ""}, {"7 1256 ae", -1, ""}};
+  for (const auto& c : cases) EXPECT_EQ(NewLocaleLine(c.before, c.index), c.after) << '"' << c.before << "\" " << c.index;
+}
+
 }  // namespace
