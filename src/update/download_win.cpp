@@ -26,7 +26,7 @@ struct KeptSession::Handles {
   INTERNET_PORT port = 0;
 };
 
-KeptSession::KeptSession() : handles(new Handles) {}
+KeptSession::KeptSession() : handles(std::make_unique<Handles>()) {}
 KeptSession::~KeptSession() = default;
 
 namespace {
@@ -194,8 +194,8 @@ Attempt TryDownload(HWND reportWindow, KeptSession::Handles& kept, const std::st
     }
     if (read > 0 && watch.TooSlow(read)) {
       Note(notes, "Descarga cortada por lenta (menos de %lld bytes/s durante %lld s): %s",
-          static_cast<long long>(limits.lowSpeedBytesPerSecond), static_cast<long long>(limits.lowSpeedSeconds),
-          url.c_str());
+           static_cast<long long>(limits.lowSpeedBytesPerSecond), static_cast<long long>(limits.lowSpeedSeconds),
+           url.c_str());
       broken = true;
       break;
     }

@@ -90,7 +90,7 @@ bool DownloadFromStore(LauncherApp& app) {
   // The run stops at the first path that cannot be fetched at all: nothing after it is started.
   const std::string runningName = RunningLauncherName();
   std::vector<Plan> plans;
-  std::vector<ManifestEntry> entries;  // copies: the manifest hands out its entries by value
+  std::vector<std::size_t> listed;  // where each path stands in the manifest
   for (const std::string& path : pending) {
     const auto found = files.find(path);
     const SitePath kind = ClassifySitePath(path, runningName);
@@ -101,18 +101,23 @@ bool DownloadFromStore(LauncherApp& app) {
                       : found->second.hash.size() != 64   ? Plan::OddHash
                                                           : Plan::Fetch;
     plans.push_back(plan);
-    entries.push_back(found == files.end() ? ManifestEntry() : found->second);
+    listed.push_back(found == files.end() ? 0 : found.index());
     if (plan == Plan::NotListed || plan == Plan::OddHash) break;
   }
 
   // Once a file has failed, the ones after it are no longer fetched: the run will stop at it or before.
   std::atomic<std::size_t> firstFailed{plans.size()};
+  const auto markFailed = [&](std::size_t item) {
+    std::size_t seen = firstFailed.load();
+    while (item < seen && !firstFailed.compare_exchange_weak(seen, item)) {
+    }
+  };
   SessionPool sessions;
   const auto fetch = [&](std::size_t item) {
     Fetched result;
     if (plans[item] != Plan::Fetch || item > firstFailed.load()) return result;
     try {
-      const ManifestEntry& entry = entries[item];
+      const ManifestEntry entry = files.EntryAt(listed[item]);
       const std::string temporary = TemporaryFor(item);
       DeleteFileA(temporary.c_str());
       if (entry.hash == kEmptySha256) {
@@ -125,13 +130,10 @@ bool DownloadFromStore(LauncherApp& app) {
         sessions.Give(std::move(session));
       }
       if (result.fetched) result.hash = Sha256File(temporary);
+      if (!result.fetched || result.hash != entry.hash) markFailed(item);
     } catch (...) {
       result.fetched = false;
-    }
-    if (!result.fetched || result.hash != entries[item].hash) {
-      std::size_t seen = firstFailed.load();
-      while (item < seen && !firstFailed.compare_exchange_weak(seen, item)) {
-      }
+      markFailed(item);
     }
     return result;
   };
@@ -161,7 +163,7 @@ bool DownloadFromStore(LauncherApp& app) {
     }
     for (const std::string& line : result.notes.logged) Log("%s", line.c_str());
     for (const std::string& line : result.notes.printed) PrintLine(line);
-    const ManifestEntry& entry = entries[item];
+    const ManifestEntry entry = files.EntryAt(listed[item]);
     if (!result.fetched) {
       Log("No se pudo descargar %s (%s)", path.c_str(), StoreAddress(app.updateUrl, entry.hash).c_str());
       throw Stopped();
