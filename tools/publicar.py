@@ -42,7 +42,7 @@ LAUNCHER_OWN_FILES = {
     "latest_remote.txt", "manifest_remote.json", "descarga_temporal.tmp", "patch_temp.zip",
     "launcher_remote.json", "estado_temporal.json", "firma_remota.txt", "launcher.exe.nuevo", "launcher.exe.viejo",
     "qarlok.cfg", "qarlok.cfg.tmp", "locale.cfg", "locale.cfg.tmp",
-}
+} | {"descarga_temporal%d.tmp" % n for n in range(10)}
 
 # Windows refuses these in file names; the launcher would fail to create such a file on every update.
 WINDOWS_FORBIDDEN = set('<>|?*')

@@ -110,6 +110,11 @@ bool IsLauncherOwnFile(const std::string& path, const std::string& runningName) 
   for (const char* own : kOwnFiles) {
     if (name == own) return true;
   }
+  // The store's other temporaries, one per file downloaded at the same time: descarga_temporal0.tmp to 9.
+  if (name.size() == 22 && name.compare(0, 17, "descarga_temporal") == 0 && name[17] >= '0' && name[17] <= '9' &&
+      name.compare(18, 4, ".tmp") == 0) {
+    return true;
+  }
   return name == runningName + ".nuevo" || name == runningName + ".viejo";
 }
 

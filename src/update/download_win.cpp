@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -10,14 +11,25 @@
 #include "core/console_line.h"
 #include "core/launcher_app.h"
 #include "core/log.h"
+#include "core/log_line.h"
 #include "core/unique_file.h"
 #include "core/unique_handle_win.h"
+#include "update/kept_session_win.h"
 #include "update/messages_win.h"
-
-namespace {
 
 using UniqueInternet = UniqueHandle<HINTERNET, &::WinHttpCloseHandle>;
 
+struct KeptSession::Handles {
+  UniqueInternet session;
+  UniqueInternet connection;  // closed before its session
+  std::wstring host;
+  INTERNET_PORT port = 0;
+};
+
+KeptSession::KeptSession() : handles(std::make_unique<Handles>()) {}
+KeptSession::~KeptSession() = default;
+
+namespace {
 
 constexpr wchar_t kUserAgent[] = L"VandrelLauncher/2.0";
 constexpr DWORD kResolveTimeoutMs = 5000;
@@ -51,8 +63,24 @@ long long AnnouncedLength(HINTERNET request) {
 
 enum class Attempt { Done, Failed, NotFound };
 
-void LogTooLong(const std::string& url, const DownloadLimits& limits) {
-  Log("Descarga cortada: %s pasa de %lld bytes", url.c_str(), static_cast<long long>(limits.maxBytes));
+std::string NoWideArguments(const wchar_t*, size_t) { return std::string(); }
+
+// A log line, or with notes a line kept for the caller to log in its own order.
+void Note(DownloadNotes* notes, const char* format, ...) VANDREL_PRINTF_FORMAT(2, 3);
+void Note(DownloadNotes* notes, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string message = FormatLogMessage(format, args, NoWideArguments);
+  va_end(args);
+  if (notes != nullptr) {
+    notes->logged.push_back(std::move(message));
+  } else {
+    Log("%s", message.c_str());
+  }
+}
+
+void LogTooLong(DownloadNotes* notes, const std::string& url, const DownloadLimits& limits) {
+  Note(notes, "Descarga cortada: %s pasa de %lld bytes", url.c_str(), static_cast<long long>(limits.maxBytes));
 }
 
 // Counts the bytes of one time window; the attempt is too slow when a whole window falls short of the rate.
@@ -78,12 +106,15 @@ class LowSpeedWatch {
   int64_t bytes_ = 0;
 };
 
-Attempt TryDownload(const LauncherApp& app, const std::string& url, const std::string& destination,
-                    int64_t expectedSize, const DownloadLimits& limits) {
-  UniqueInternet session(
-      WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-  if (!session) return Attempt::Failed;
-  WinHttpSetTimeouts(session.get(), kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs, kReceiveTimeoutMs);
+Attempt TryDownload(HWND reportWindow, KeptSession::Handles& kept, const std::string& url,
+                    const std::string& destination, int64_t expectedSize, const DownloadLimits& limits,
+                    DownloadNotes* notes) {
+  if (!kept.session) {
+    kept.session.reset(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                   WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!kept.session) return Attempt::Failed;
+    WinHttpSetTimeouts(kept.session.get(), kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs, kReceiveTimeoutMs);
+  }
 
   const std::wstring wideUrl = WidenBytes(url);
   wchar_t host[kHostRoom] = {};
@@ -96,10 +127,14 @@ Attempt TryDownload(const LauncherApp& app, const std::string& url, const std::s
   parts.dwUrlPathLength = kPathRoom;
   if (!WinHttpCrackUrl(wideUrl.c_str(), 0, 0, &parts)) return Attempt::Failed;
 
-  UniqueInternet connection(WinHttpConnect(session.get(), host, parts.nPort, 0));
-  if (!connection) return Attempt::Failed;
+  if (!kept.connection || kept.host != host || kept.port != parts.nPort) {
+    kept.connection.reset(WinHttpConnect(kept.session.get(), host, parts.nPort, 0));
+    if (!kept.connection) return Attempt::Failed;
+    kept.host = host;
+    kept.port = parts.nPort;
+  }
   const DWORD flags = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
-  UniqueInternet request(WinHttpOpenRequest(connection.get(), L"GET", path, nullptr, WINHTTP_NO_REFERER,
+  UniqueInternet request(WinHttpOpenRequest(kept.connection.get(), L"GET", path, nullptr, WINHTTP_NO_REFERER,
                                             WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
   if (!request) return Attempt::Failed;
   // The session's receive time-out does not cover the wait for the response headers everywhere
@@ -119,13 +154,13 @@ Attempt TryDownload(const LauncherApp& app, const std::string& url, const std::s
     status = 0;
   }
   if (status != 200) {
-    Log("Descarga rechazada, el servidor respondio %lu: %s", status, url.c_str());
+    Note(notes, "Descarga rechazada, el servidor respondio %lu: %s", status, url.c_str());
     return status == 404 ? Attempt::NotFound : Attempt::Failed;
   }
 
   const long long announced = AnnouncedLength(request.get());
   if (announced > limits.maxBytes) {
-    LogTooLong(url, limits);
+    LogTooLong(notes, url, limits);
     return Attempt::Failed;
   }
   UniqueFile file(std::fopen(destination.c_str(), "wb"));
@@ -143,7 +178,7 @@ Attempt TryDownload(const LauncherApp& app, const std::string& url, const std::s
       break;
     }
     if (read > limits.maxBytes - received) {
-      LogTooLong(url, limits);
+      LogTooLong(notes, url, limits);
       broken = true;
       break;
     }
@@ -155,12 +190,12 @@ Attempt TryDownload(const LauncherApp& app, const std::string& url, const std::s
     received += read;
     if (expectedSize > 0) {
       const long long percent = received * 100 / expectedSize;
-      SendToWindow(app.reportWindow, UM_PROGRESS, 0, static_cast<LPARAM>(percent));
+      SendToWindow(reportWindow, UM_PROGRESS, 0, static_cast<LPARAM>(percent));
     }
     if (read > 0 && watch.TooSlow(read)) {
-      Log("Descarga cortada por lenta (menos de %lld bytes/s durante %lld s): %s",
-          static_cast<long long>(limits.lowSpeedBytesPerSecond), static_cast<long long>(limits.lowSpeedSeconds),
-          url.c_str());
+      Note(notes, "Descarga cortada por lenta (menos de %lld bytes/s durante %lld s): %s",
+           static_cast<long long>(limits.lowSpeedBytesPerSecond), static_cast<long long>(limits.lowSpeedSeconds),
+           url.c_str());
       broken = true;
       break;
     }
@@ -175,23 +210,43 @@ Attempt TryDownload(const LauncherApp& app, const std::string& url, const std::s
   return Attempt::Failed;
 }
 
-}  // namespace
-
-bool LauncherApp::DownloadFile(const std::string& url, const std::string& destination, int64_t expectedSize,
-                               const DownloadLimits& limits) {
+// Every attempt after a failed one starts on a fresh session: a connection that broke is not tried again.
+bool DownloadWithRetries(HWND reportWindow, KeptSession::Handles& kept, const std::string& url,
+                         const std::string& destination, int64_t expectedSize, const DownloadLimits& limits,
+                         DownloadNotes* notes) {
   for (int attempt = 1, waitMs = 1000; waitMs <= 3000; ++attempt, waitMs += 1000) {
     if (attempt > 1) {
-      PrintLine("Reintentando descarga (intento " + std::to_string(attempt) + ")...");
+      const std::string notice = "Reintentando descarga (intento " + std::to_string(attempt) + ")...";
+      if (notes != nullptr) {
+        notes->printed.push_back(notice);
+      } else {
+        PrintLine(notice);
+      }
       Sleep(static_cast<DWORD>(waitMs));
     }
-    switch (TryDownload(*this, url, destination, expectedSize, limits)) {
+    switch (TryDownload(reportWindow, kept, url, destination, expectedSize, limits, notes)) {
       case Attempt::Done:
         return true;
       case Attempt::NotFound:
         return false;
       case Attempt::Failed:
+        kept.connection.reset();
+        kept.session.reset();
         break;
     }
   }
   return false;
+}
+
+}  // namespace
+
+bool LauncherApp::DownloadFile(const std::string& url, const std::string& destination, int64_t expectedSize,
+                               const DownloadLimits& limits) {
+  KeptSession::Handles own;
+  return DownloadWithRetries(reportWindow, own, url, destination, expectedSize, limits, nullptr);
+}
+
+bool DownloadKept(KeptSession& kept, const std::string& url, const std::string& destination,
+                  const DownloadLimits& limits, DownloadNotes& notes) {
+  return DownloadWithRetries(nullptr, *kept.handles, url, destination, 0, limits, &notes);
 }

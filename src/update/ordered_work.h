@@ -16,11 +16,12 @@ inline unsigned WorkThreads() {
 
 // Runs work(i) for every item 0..count-1 on up to `threads` threads, the caller's included, and calls deliver(i,
 // result) on the calling thread for every item in increasing order, exactly as a plain loop would. Workers stay at
-// most kAhead items ahead of delivery, so only that many results wait at a time. `work` must not throw; when
-// `deliver` throws, the items under way are finished and the exception goes on to the caller.
+// most `ahead` items ahead of delivery, so only that many results wait at a time: item i starts once item i - ahead
+// has been handed to deliver (possibly while deliver still runs). `work` must not throw; when `deliver` throws, the
+// items under way are finished and the exception goes on to the caller.
 template <typename Result, typename Work, typename Deliver>
-void RunInOrder(std::size_t count, unsigned threads, Work work, Deliver deliver) {
-  constexpr std::size_t kAhead = 64;
+void RunInOrder(std::size_t count, unsigned threads, Work work, Deliver deliver, std::size_t ahead = 64) {
+  const std::size_t kAhead = std::max<std::size_t>(ahead, 1);
   std::mutex mutex;
   std::condition_variable changed;
   std::vector<std::optional<Result>> done(kAhead);
