@@ -97,8 +97,6 @@ def test_versions_are_listed_stored_and_zipped(tmp_path, client):
     assert not [name for name in snapshot(site) if os.path.basename(name).startswith(".")], "no temporary left"
 
 
-
-
 def path_rules():
     """Rows of the table that the launcher's own tests read too."""
     for line in (Path(__file__).resolve().parents[1] / "fixtures/path_rules.tsv").read_text("ascii").splitlines():
@@ -139,7 +137,6 @@ def test_launcher_is_described_for_the_self_update(tmp_path):
 
 REFUSALS = [  # command, the client's files (none: a good one), options replacing the defaults ("TMP": the test's folder), message
     pytest.param("juego", {}, {"--version": "1.2.3-beta"}, "grupos de digitos", id="version suffix"),
-    pytest.param("juego", {}, {"--version": "1.2."}, "grupos de digitos", id="version final dot"),
     pytest.param("juego", {}, {"--version": "1.2.3.4.5.6.7.8.9.0.1"}, "20 caracteres", id="version 21 characters"),
     pytest.param("juego", {}, {"--version": "1.0.0"}, "--reemplazar", id="version published"),
     pytest.param("juego", {"data/nul.txt": b"x"}, {}, "reservado", id="device name in a folder"),
@@ -147,13 +144,8 @@ REFUSALS = [  # command, the client's files (none: a good one), options replacin
     pytest.param("juego", {"launcher.exe": b"MZ", "version.txt": b"1"}, {}, "ningun archivo", id="nothing to publish"),
     pytest.param("juego", {}, {"--cliente": "TMP"}, "una dentro de la otra", id="site inside the client"),
     pytest.param("launcher", {}, {"--url-base": "ftp://upd.example.com"}, "--url-base", id="ftp"),
-    pytest.param("launcher", {}, {"--url-base": "HTTPS://upd.example.com"}, "--url-base", id="upper-case scheme"),
-    pytest.param("launcher", {}, {"--url-base": "https:///x"}, "--url-base", id="no host"),
-    pytest.param("launcher", {}, {"--url-base": "https://upd example.com"}, "--url-base", id="blank"),
-    pytest.param("launcher", {}, {"--url-base": 'https://upd.example.com/"x'}, "--url-base", id="quote"),
     pytest.param("launcher", {}, {"--url-base": "https://upd.example.com/?x=1"}, "'?'", id="query"),
     pytest.param("launcher", {}, {"--web": "www.vandrel.example.com"}, "--web", id="web without scheme"),
-    pytest.param("launcher", {}, {"--version": 'a"b'}, "--version", id="launcher version quote"),
     pytest.param("launcher", {}, {"--exe": "TMP/cliente/data/a.bin"}, "no es un ejecutable", id="not an exe"),
 ]
 

@@ -69,25 +69,19 @@ TEST(ParseManifest, Rules) {
        "\"version\"\t:\r\n\"2\"\n\"almacen\" :\ttrue \"p\"\r\n:\n{\n\t\"hash\"\n:\n\"" + kHashA + "\"\r\n,\n\"tamano\"\n:\n7\n\t}",
        "2 - 0 store p=A/7"},
       {"no version member keeps the old one", "{" + a1 + "}", "old - 0 - a=A/1"},
-      {"an empty version is no match", "\"version\": \"\", " + a1, "old - 0 - a=A/1"},
       {"the first version member counts", "\"version\":\"1\",\"version\":\"2\"," + a1, "1 - 0 - a=A/1"},
       {"almacen false", "\"almacen\": false, " + a1, "old - 0 - a=A/1"},
       {"patch hash of 63 characters", "\"patch_hash\": \"" + kHashA.substr(1) + "\", " + a1, "old - 0 - a=A/1"},
-      {"patch hash of 65 characters", "\"patch_hash\": \"" + kHashA + "b\", " + a1, "old - 0 - a=A/1"},
       {"the later entry for a path wins", a1 + "," + Entry("a", kHashB, "2"), "old - 0 - a=B/2"},
-      {"paths kept as written", Entry("a\\\\b c/./d", kHashA, "3"), "old - 0 - a\\\\b c/./d=A/3"},
       {"largest size", Entry("a", kHashA, "9223372036854775807"), "old - 0 - a=A/9223372036854775807"},
       {"tamano before hash", "{\"a\": {\"tamano\": 1, \"hash\": \"" + kHashA + "\"}}", unread},
       {"a third member", "{\"a\": {\"hash\": \"" + kHashA + "\", \"tamano\": 1, \"x\": 2}}", unread},
-      {"upper-case member names", "{\"a\": {\"HASH\": \"" + kHashA + "\", \"TAMANO\": 1}}", unread},
       {"fraction, sign or quotes in the size",
        Entry("a", kHashA, "1.5") + Entry("b", kHashA, "-1") + Entry("c", kHashA, "\"1\""), unread},
       {"file hash of 63 characters", Entry("a", kHashA.substr(1), "1"), unread},
-      {"empty text", "", unread},
       {"entry size beyond 64 bits", "\"version\": \"5\", \"almacen\": true, " + a1 + Entry("b", kHashA, "9223372036854775808"),
        unread},
       {"a version that is not dot-separated digits", "\"version\": \"1.0\r\n[2026-01-01 00:00:00] x\", " + a1, unread},
-      {"a version with an empty group", "\"version\": \"1..0\", " + a1, unread},
       {"patch size beyond 64 bits", "\"patch_tamano\": 99999999999999999999, " + a1, unread},
   };
   for (const auto& c : cases) {
@@ -127,16 +121,8 @@ TEST(ParseManifest, LargeDocumentsLongRunsAndGarbage) {
   worker.join();
 }
 
-// 64 bytes counting up from `first` (wrapping), in hexadecimal.
-std::string Hex(int first) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (int i = 0; i < 64; ++i) hex += {kDigits[((first + i) & 255) >> 4], kDigits[(first + i) & 15]};
-  return hex;
-}
-
 TEST(ParseSignatureText, ReadWholeOrNotAtAll) {
-  const std::string line = "p256 " + Hex(0xC1) + "\n";
+  const std::string line = "p256 " + std::string(64, 'c') + std::string(64, '1') + "\n";
   std::string nine;
   for (int i = 0; i < 9; ++i) nine += line;
   const struct {
@@ -148,15 +134,13 @@ TEST(ParseSignatureText, ReadWholeOrNotAtAll) {
       {"no final line feed", line.substr(0, line.size() - 1), 1},
       {"eight lines", nine.substr(line.size()), 8},
       {"nine lines", nine, -1},
-      {"empty", "", -1},
-      {"cut short", line.substr(0, 70), -1},
-      {"one digit too many", "p256 0" + Hex(0) + "\n", -1},
-      {"another tag", "P256 " + Hex(0) + "\n", -1},
+      {"one digit too many", "p256 0" + line.substr(5), -1},
       {"a good line and garbage", line + "\x01\xfe basura\n", -1},
   };
   for (const auto& c : cases) {
     std::vector<P256Signature> signatures;
-    EXPECT_EQ(ParseSignatureText(c.text, signatures) ? static_cast<int>(signatures.size()) : -1, c.count) << c.what;
+    EXPECT_EQ(ParseSignatureText(c.text, signatures) ? static_cast<int>(signatures.size()) : -1, c.count)
+        << "signature lines read whole or not at all: " << c.what;
   }
 }
 
