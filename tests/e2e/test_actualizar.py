@@ -81,7 +81,9 @@ def test_one_launcher_per_folder(site, tmp_path):
     restart = None
     try:
         wait_for(lambda: site.request_counts().get("/uno-por-carpeta/latest.txt"))  # the first holds the folder
-        assert other.run("/verificar").returncode == 0, "another folder is not held up"
+        verified = other.run("/verificar")  # its site is unreachable, which it says
+        assert (verified.returncode, "Error al descargar latest.txt" in verified.stdout.decode()) == (0, True), \
+            "another folder is not held up, and tells when its site is unreachable"
         assert game.run().returncode == 0
         assert not (game.path / "locale.cfg").exists(), "a second windowed start leaves the folder alone"
         assert "Ya hay un launcher trabajando en esta carpeta; este se cierra" in game.log_lines()
