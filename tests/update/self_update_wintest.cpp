@@ -100,6 +100,7 @@ TEST_F(SelfUpdateTest, CheckDownloadsOnlyAVerifiedNewBuild) {
       {"no valid hash: no links either", R"({"version": "3", "hash": "abc", "web": "https://vandrel.example"})",
        "ready=0 info=0 progress=0 web= texts=", {"launcher.json sin hash valido; se ignora"}, false},
   };
+  ASSERT_TRUE(WriteSiteFile(server, prefix + "/launcher/launcher.exe", kNewBuild));  // the default address
   ASSERT_TRUE(WriteSiteFile(server, prefix + "/dl/new.exe", kNewBuild));
   for (const Case& c : cases) {
     const std::string site = SiteUrl();
