@@ -28,16 +28,11 @@ def publish_versions(site, tmp_path, name, *extra):
 
 
 def install(tmp_path, files, url, name="game"):
-    game = GameFolder(tmp_path / name)
-    make_client(game.path, files)
-    (game.path / "version.txt").write_bytes(b"1.0.0")
-    game.write_ini(url)
-    return game
+    return GameFolder(tmp_path / name, files=files, url=url, version=b"1.0.0")
 
 
 def assert_matches(game, files):
-    for name, content in files.items():
-        assert (game.path / name).read_bytes() == content, name
+    assert {name: (game.path / name).read_bytes() for name in files} == files, "the installation matches the version"
 
 
 def test_server_dying_half_way_then_a_second_run_repairs_two_versions_from_the_store(site, tmp_path):
@@ -60,12 +55,11 @@ def test_server_dying_half_way_then_a_second_run_repairs_two_versions_from_the_s
     assert not any(hashlib.sha256(b"").hexdigest() in path for path in counts), "an empty file is never fetched"
 
     result = game.run("/actualizar")
-    assert result.returncode == 0, game.log_lines()
+    assert (result.returncode, (game.path / "version.txt").read_bytes()) == (0, b"3.0.0"), game.log_lines()
     assert_matches(game, V3)
-    assert (game.path / "version.txt").read_bytes() == b"3.0.0"
     lines = game.log_lines()
-    assert "Actualizado a la version 3.0.0" in lines
-    assert lines[-1] == "Actualizacion: la instalacion coincide con la version 3.0.0"
+    assert ("Actualizado a la version 3.0.0" in lines, lines[-1]) == \
+        (True, "Actualizacion: la instalacion coincide con la version 3.0.0")
     assert not any(path.endswith("patch.zip") for path in site.request_counts()), "the store alone repairs"
     assert "Instalacion al dia" in result.stdout.decode()
 
@@ -87,7 +81,9 @@ def test_one_launcher_per_folder(site, tmp_path):
     restart = None
     try:
         wait_for(lambda: site.request_counts().get("/uno-por-carpeta/latest.txt"))  # the first holds the folder
-        assert other.run("/verificar").returncode == 0, "another folder is not held up"
+        verified = other.run("/verificar")  # its site is unreachable, which it says
+        assert (verified.returncode, "Error al descargar latest.txt" in verified.stdout.decode()) == (0, True), \
+            "another folder is not held up, and tells when its site is unreachable"
         assert game.run().returncode == 0
         assert not (game.path / "locale.cfg").exists(), "a second windowed start leaves the folder alone"
         assert "Ya hay un launcher trabajando en esta carpeta; este se cierra" in game.log_lines()
@@ -135,11 +131,8 @@ def test_full_disk_keeps_the_old_files_and_leaves_nothing_behind(site, tmp_path)
     big = {**V1, "data/mapas/norte.pak": bytes(3 << 20)}  # a few KiB in patch.zip, too big for the disk
     for version, files in (("1.0.0", V1), ("2.0.0", big)):
         url = site.publish_game("lleno", make_client(tmp_path / version, files), version, "--sin-almacen")
-    game = GameFolder(tmp_path / "game")
-    with small_disk(game.path / "data/mapas", 1 << 20) as wrap:
-        make_client(game.path, V1)
-        (game.path / "version.txt").write_bytes(b"1.0.0")
-        game.write_ini(url)
+    with small_disk(tmp_path / "game/data/mapas", 1 << 20) as wrap:
+        game = install(tmp_path, V1, url)
         result = game.run("/actualizar", wrap=wrap)
         assert result.returncode == 1
         assert_matches(game, V1)

@@ -84,11 +84,3 @@ HWND RecordingWindow() {
   thread_local const HWND window = MakeMessageWindow("VandrelRecordingWindow", RecordingProc);
   return window;
 }
-
-std::vector<std::string> SeenValues(UINT message) {
-  std::vector<std::string> values;
-  for (const SeenMessage& seen : SeenMessages()) {
-    if (seen.message == message) values.push_back(seen.value);
-  }
-  return values;
-}

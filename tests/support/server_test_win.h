@@ -47,5 +47,3 @@ struct SeenMessage {
 std::vector<SeenMessage>& SeenMessages();
 // This thread's recording window (one per thread, made on first use).
 HWND RecordingWindow();
-// The values seen for one message, in order.
-std::vector<std::string> SeenValues(UINT message);

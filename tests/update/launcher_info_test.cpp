@@ -26,12 +26,9 @@ TEST(ParseLauncherInfoText, MembersAndWhatIsNotTaken) {
        "2.4.1|" + kHash + "|123456789012|https://cdn.example/l.exe|http://vandrel.example|https://discord.gg/x"},
       {"{}", fallback},
       {"{\"url\": \"https://\", \"web\": \"www.example\"}", fallback},
-      {"{\"tamano\": -5}", fallback},
-      {"{\"tamano\": \"7\"}", fallback},
       {"{\"tamano\": 99999999999999999999999}", fallback},
       {"{\"tamano\": 9223372036854775807}", "||9223372036854775807|https://upd.example/launcher/launcher.exe||"},
       {"{\"hash\": \"" + kHash + "0\"}", fallback},  // 65 digits are no hash
-      {"{\"hash\": \"" + std::string(64, '1') + "\"}", "|" + std::string(64, '1') + fallback.substr(1)},
       {"{\"hash\": \"" + std::string(100, '1') + "\"}", fallback},  // a long digit run, shortened, is still no hash
       {"{\"notas\": \"" + notes + "\"," + std::string(50000, ' ') + "\"hash\":" + std::string(50000, ' ') + "\"" + kHash +
            "\", \"web\": \"https://w.example/n\"}",
@@ -52,12 +49,9 @@ TEST(ServerStatus, AddressAndFigure) {
   } rows[] = {
       {R"({"online": 37})", 37},
       {"{\"jugadores\": 5, \"online\"\t:\r\n 0}", 0},
-      {R"({"online":1})", 1},
       {R"({"online": "12"})", -1},
-      {R"({"players": 12})", -1},
       {R"({"online": 2147483647})", 2147483647},
       {R"({"online": 2147483648})", -1},  // beyond 32 bits: no figure rather than a wrapped one
-      {R"({"online": 99999999999999999999})", -1},
       {"{\"online\": " + std::string(100000, '9') + "}", -1},
       {"{\"online\":" + std::string(50000, ' ') + "8}", 8},
       {"", -1},

@@ -16,7 +16,6 @@ TEST(Sha256File, DigestsAcrossReadBlocksInLowerCaseAndNoneForNoFile) {
       {0, "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
       {1048576, "f5600770a8695a85fc7bb6d18a40a5b80a2b8a39c86f346a1b58f8ccc1e8fde6"},
       {1048577, "32433ee969c82c7d8ed4c05abf7f5ea7227ceef92175df89b10a58d0e86bf954"},
-      {2621443, "69e9bc9e05b2c579dfb6a61a19b21ef15fca306661002b9673539e174f036017"},
   };
   ScratchDir dir;
   for (const auto& c : cases) {
@@ -26,7 +25,6 @@ TEST(Sha256File, DigestsAcrossReadBlocksInLowerCaseAndNoneForNoFile) {
     EXPECT_EQ(Sha256File(dir / "f"), c.digest) << "SHA-256 of " << c.size << " bytes";
   }
   EXPECT_EQ(Sha256File(dir / "missing.pak"), "") << "a missing file has no digest";
-  EXPECT_EQ(Sha256File(dir / "nodir\\x.pak"), "");
 }
 
 }  // namespace
