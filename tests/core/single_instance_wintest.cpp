@@ -10,13 +10,9 @@ namespace {
 
 // A launcher window of this process stands for a launcher running from this test's folder.
 TEST(FindLauncherWindow, OnlyTheWindowOfTheSameFolder) {
-  WNDCLASSW windowClass = {};
-  windowClass.lpfnWndProc = DefWindowProcW;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = kLauncherWindowClass;
+  const WNDCLASSW windowClass = {0, DefWindowProcW, 0, 0, GetModuleHandleW(nullptr), {}, {}, {}, {}, kLauncherWindowClass};
   RegisterClassW(&windowClass);
-  const HWND window = CreateWindowW(kLauncherWindowClass, L"Vandrel", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                    windowClass.hInstance, nullptr);
+  const HWND window = CreateWindowW(kLauncherWindowClass, L"Vandrel", WS_POPUP, 0, 0, 10, 10, {}, {}, {}, {});
   ASSERT_NE(window, nullptr);
   std::wstring folder = LauncherDirectoryWide();
   EXPECT_EQ(FindLauncherWindow(folder), window);
