@@ -15,7 +15,7 @@ TEST(FindLauncherWindow, OnlyTheWindowOfTheSameFolder) {
   const HWND window = CreateWindowW(kLauncherWindowClass, L"Vandrel", WS_POPUP, 0, 0, 10, 10, {}, {}, {}, {});
   ASSERT_NE(window, nullptr);
   std::wstring folder = LauncherDirectoryWide();
-  EXPECT_EQ(FindLauncherWindow(folder), window);
+  EXPECT_EQ(FindLauncherWindow(folder), window) << "the launcher of this very folder must be found";
   CharUpperW(&folder[0]);
   EXPECT_EQ(FindLauncherWindow(folder), window) << "one folder in another letter case";
   EXPECT_EQ(FindLauncherWindow(folder + L"OTRA\\"), nullptr) << "the launcher of another folder is not this one's";
