@@ -6,28 +6,23 @@
 #include <cstring>
 #include <string>
 
+#include "ui/layout.h"
 #include "ui/ui_text.h"
 
 namespace {
 
-// The controls where rendering draws them at scale 1: the main screen, or the panel with its sliders (track 382
-// to 604) and an open language list of 7 rows at 72. Everything else is as a new window starts.
-UiState Screen(UiPhase phase, bool panel, int32_t openList = CTRL_NONE) {
+// A screen with the hit regions its own layout gives at scale 1, with 5 display modes and voices at 1: the panel's
+// slider tracks run from 382 to 604, the language list opens at 72 with rows 28 high.
+UiState Screen(UiPhase phase, bool panel, int32_t openList = CTRL_NONE, int32_t scroll = 0) {
   UiState s;
   s.phase = phase;
   s.settingsOpen = panel;
-  if (openList != CTRL_NONE) s.openList = openList;
-  if (panel) {
-    s.hitRegions = {{CTRL_PANEL_BODY, 180, 18, 600, 504},
-                    {CTRL_SLIDER_MUSIC, 374, 170, 238, 29},
-                    {CTRL_SLIDER_EFFECTS_VOICES, 374, 211, 238, 29}};
-  } else {
-    s.hitRegions = {{CTRL_MAIN_BUTTON, 680, 448, 240, 58}};
-  }
-  s.hitRegions.push_back({CTRL_LANGUAGE, 676, 40, 62, 30});
-  for (int r = 0; openList == CTRL_LANGUAGE && r < 7; ++r) {
-    s.hitRegions.push_back({CTRL_LANGUAGE_ROW + r, 554, 74.0f + 28 * r, 182, 28});
-  }
+  s.openList = openList;
+  s.listScroll = scroll;
+  s.displayModes.assign(5, DisplayMode{1024, 768, 60});
+  s.editedSettings.voiceVolume = 1;
+  const auto measure = [](const std::wstring& t, float px, bool, MeasureFormat) { return t.size() * px * 0.5f; };
+  s.hitRegions = LayoutFrame(s, 1.0, measure, 0).hitRegions;
   return s;
 }
 
@@ -145,7 +140,7 @@ TEST(InputSequences, EdgeCases) {
       {"press outside, release on main", U, false, N, 0, "d100,100 u700,470", "updates=0"},
       {"double click acts once", U, false, N, 0, "d700,470 u700,470 u700,470", "updates=1"},
       {"list open: a press outside it only closes it", U, false, L, 0, "d700,470 u700,470", "updates=0 list=-1"},
-      {"a row picks on release", R, true, L, 1, "d600,130 u600,130", "language=202 list=-1 panel=1"},
+      {"a scrolled row picks on release", R, true, L, 1, "d600,130 u600,130", "language=203 list=-1 panel=1"},
       {"wheel stops at row 0", R, true, L, 0, "w120,0", "list=8 scroll=0"},
       {"wheel stops at row 9 of 16", R, true, L, 9, "w-120,0 w-360,0", "scroll=9"},
       {"one row per wheel message", R, true, L, 2, "w-600,0", "scroll=3"},
@@ -160,10 +155,7 @@ TEST(InputSequences, EdgeCases) {
       {"Enter over the panel does nothing", U, true, N, 0, "k13,0", "updates=0 panel=1"},
   };
   for (const auto& row : rows) {
-    UiState s = Screen(row.phase, row.panel, row.list);
-    s.listScroll = row.scroll;
-    s.displayModes.assign(5, DisplayMode{1024, 768, 60});
-    s.editedSettings.voiceVolume = 1;
+    UiState s = Screen(row.phase, row.panel, row.list, row.scroll);
     int updates = 0, language = -1, x = 0, y = 0, used = 0;
     char kind = 0;
     for (const char* step = row.steps; std::sscanf(step, " %c%d,%d%n", &kind, &x, &y, &used) == 3; step += used) {

@@ -18,37 +18,10 @@
 
 namespace {
 
-struct Seen {
-  UINT message;
-  std::string value;  // the text, the number, or for UM_UPDATE_DONE what version.txt held at that moment
-};
-std::vector<Seen> seen;
-
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case UM_STATUS:
-    case UM_DETAIL:
-    case UM_FAILED:
-      seen.push_back({message, lParam ? reinterpret_cast<const char*>(lParam) : "(null)"});
-      return 0;
-    case UM_PROGRESS: seen.push_back({message, std::to_string(lParam)}); return 0;
-    case UM_UPDATE_DONE: seen.push_back({message, ReadFileBytes("version.txt")}); return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND RecordingWindow() {
-  static const HWND window = MakeMessageWindow("RepairTestWindow", RecordingProc);
-  return window;
-}
-
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
   return text;
 }
-
-// The running program's name in upper case: the launcher's own file under another spelling.
-std::string ToUpperName() { return Upper(RunningLauncherName()); }
 
 // The names in a folder, sorted; temporary files left behind show up here.
 std::vector<std::string> Names(const std::string& folder) {
@@ -56,19 +29,11 @@ std::vector<std::string> Names(const std::string& folder) {
   WIN32_FIND_DATAA data;
   const HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
   for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &data) != FALSE) {
-    if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..") names.push_back(data.cFileName);
+    if (data.cFileName[0] != '.') names.push_back(data.cFileName);
   }
-  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  FindClose(find);
   std::sort(names.begin(), names.end());
   return names;
-}
-
-std::vector<std::string> Texts(UINT message) {
-  std::vector<std::string> texts;
-  for (const Seen& s : seen) {
-    if (s.message == message) texts.push_back(s.value);
-  }
-  return texts;
 }
 
 class RepairTest : public ServerTest {
@@ -77,7 +42,6 @@ class RepairTest : public ServerTest {
     ServerTest::SetUp();
     app.updateUrl = SiteUrl();
     app.remoteManifest.version = "2.0";
-    seen.clear();
     SelectUiLanguage("es");
   }
   // Lists a file in the manifest and marks it pending; with inStore the store has its content too.
@@ -93,8 +57,12 @@ class RepairTest : public ServerTest {
     return hash;
   }
 
-  // The 25 files of many.zip, listed and pending.
+  // A fresh attempt: nothing heard yet, no file installed, and the 25 files of many.zip listed and pending.
   void OfferMany(bool inStore) {
+    SeenMessages().clear();
+    for (const std::string& name : Names(game.path())) DeleteFileA(name.c_str());
+    app.remoteManifest.files.clear();
+    app.pendingFiles.clear();
     for (int i = 0; i < 25; ++i) {
       Offer((i < 10 ? "f0" : "f") + std::to_string(i) + ".txt", "file " + std::to_string(i), inStore);
     }
@@ -114,8 +82,8 @@ class RepairTest : public ServerTest {
 TEST_F(RepairTest, StoreSkipsWhatItMayNotWriteAndMakesEmptyFilesHere) {
   app.remoteManifest.files["../evil.txt"] = ManifestEntry{std::string(64, 'a'), 0};
   app.pendingFiles.push_back("../evil.txt");
-  app.remoteManifest.files["sub/" + ToUpperName()] = ManifestEntry{std::string(64, 'b'), 0};
-  app.pendingFiles.push_back("sub/" + ToUpperName());
+  app.remoteManifest.files["sub/" + Upper(RunningLauncherName())] = ManifestEntry{std::string(64, 'b'), 0};
+  app.pendingFiles.push_back("sub/" + Upper(RunningLauncherName()));
   Offer("Descarga_Temporal3.tmp", "");  // one of the store's own temporaries
   // Listed with the SHA-256 of empty input: made here, never asked of the store.
   Offer("data/maps/x.bin", "", false);  // a folder that does not exist yet
@@ -127,11 +95,11 @@ TEST_F(RepairTest, StoreSkipsWhatItMayNotWriteAndMakesEmptyFilesHere) {
   EXPECT_TRUE(FileExists(game / "data\\maps\\x.bin"));
   EXPECT_EQ(Requests("/archivos/e3/" + std::string(kEmptySha256)), 0);
   EXPECT_TRUE(Logged("Ruta insegura en el manifiesto, ignorada: ../evil.txt"));
-  EXPECT_TRUE(Logged("Omitido (es el launcher en ejecucion): sub/" + ToUpperName()));
+  EXPECT_TRUE(Logged("Omitido (es el launcher en ejecucion): sub/" + Upper(RunningLauncherName())));
   EXPECT_TRUE(Logged("Omitido (es un archivo del propio launcher): Descarga_Temporal3.tmp"));
   EXPECT_TRUE(Logged("Descarga por ficheros terminada: 2 de 5 ficheros"));
-  EXPECT_TRUE(Texts(UM_PROGRESS).empty()) << "no percentage of zero bytes";
-  EXPECT_EQ(Texts(UM_STATUS), (std::vector<std::string>{"Descargando \xC2\xB7 data/maps/x.bin",
+  EXPECT_TRUE(SeenValues(UM_PROGRESS).empty()) << "no percentage of zero bytes";
+  EXPECT_EQ(SeenValues(UM_STATUS), (std::vector<std::string>{"Descargando \xC2\xB7 data/maps/x.bin",
                                                         "Descargando \xC2\xB7 vacio.dat"}));
 }
 
@@ -153,10 +121,6 @@ TEST_F(RepairTest, StoreWithFilesInFlightStopsAtTheFirstFailureInListingOrder) {
       {"f09.txt", false, "mode=no_length&body=file+9+and+more", 9, "32", "No se pudo descargar f09.txt (http://"},
   };
   for (const Case& c : cases) {
-    seen.clear();
-    for (const std::string& name : Names(game.path())) DeleteFileA(name.c_str());
-    app.remoteManifest.files.clear();
-    app.pendingFiles.clear();
     OfferMany(true);
     // Every request waits a little, so that several downloads are under way at once.
     ControlServer(server, "reset");
@@ -177,54 +141,77 @@ TEST_F(RepairTest, StoreWithFilesInFlightStopsAtTheFirstFailureInListingOrder) {
       details.push_back(std::to_string(i + 1) + " de 25 archivos \xC2\xB7 0.0 de 0.0 MB");
     }
     EXPECT_EQ(Names(game.path()), names) << c.spoiled << ": nothing after the failure, no temporary left";
-    EXPECT_EQ(Texts(UM_STATUS), statuses) << c.spoiled;
-    EXPECT_EQ(Texts(UM_DETAIL), details) << c.spoiled;
-    EXPECT_EQ(Texts(UM_PROGRESS).back(), c.progress) << c.spoiled;
+    EXPECT_EQ(SeenValues(UM_STATUS), statuses) << c.spoiled;
+    EXPECT_EQ(SeenValues(UM_DETAIL), details) << c.spoiled;
+    EXPECT_EQ(SeenValues(UM_PROGRESS).back(), c.progress) << c.spoiled;
     EXPECT_EQ(LogMessages().back().rfind(c.logged, 0), 0u) << LogMessages().back();
   }
 }
 
-TEST_F(RepairTest, UpdateRunTakesTheStoreAndOtherwiseThePatch) {
+// One update run of many.zip's files per row, from version 1.0. The outcome reads "store and patch requests |
+// what was printed | how it ended | version.txt | manifest_remote.json | pending files | the bar | installing statuses".
+TEST_F(RepairTest, UpdateRunTakesTheStoreOtherwiseThePatchAndIsDoneOnlyWhenEveryFileMatches) {
   struct Case {
+    const char* name;
     bool store;
-    bool storeLacksOne;  // f13 is missing from the store: 404
-    bool patch;          // the full patch follows
-  } const cases[] = {{true, false, false}, {false, false, true}, {true, true, true}};
+    bool storeLacksOne;   // f13 is missing from the store: 404
+    const char* spoiled;  // listed with a hash it can never have, "" for none
+    const char* outcome;
+  } const cases[] = {
+      {"the store alone", true, false, "", "1 0 | actualizado | done 2.0 | 2.0 | kept | 0 | 100 | 0"},
+      {"the patch alone", false, false, "", "0 1 | completada | done 2.0 | 2.0 | gone | 25 | 0 | 1"},
+      {"the patch after the store fails", true, true, "",
+       "1 1 | fallo fallo-log completada | done 2.0 | 2.0 | gone | 25 | 0 | 1"},
+      {"a device name the store skips", true, false, "data/nul.txt",
+       "1 1 | fallo fallo-log | Instalacion incompleta: 1 archivos no coinciden | 1.0 | kept | 26 | 0 | 1"},
+      {"an entry missing from the archive", false, false, "falta.txt",
+       "0 1 | - | Instalacion incompleta: 1 archivos no coinciden | 1.0 | kept | 26 | 0 | 1"},
+      {"a hash in upper case", false, false, "f07.txt",
+       "0 1 | - | Instalacion incompleta: 1 archivos no coinciden | 1.0 | kept | 25 | 0 | 1"},
+  };
   for (const Case& c : cases) {
-    for (const std::string& name : Names(game.path())) DeleteFileA(name.c_str());
-    seen.clear();
-    app.pendingFiles.clear();
     app.remoteManifest.store = c.store;
     OfferMany(true);
     const std::string missing = app.remoteManifest.files.at("f13.txt").hash;
     if (c.storeLacksOne) {
       ASSERT_TRUE(DeleteFileA((server.siteDir + prefix + "\\archivos\\" + missing.substr(0, 2) + "\\" + missing).c_str()));
     }
+    if (*c.spoiled) {
+      const auto listed = app.remoteManifest.files.find(c.spoiled);
+      ManifestEntry spoiled = listed != app.remoteManifest.files.end() ? listed->second : ManifestEntry{};
+      if (spoiled.hash.empty()) app.pendingFiles.push_back(c.spoiled);
+      spoiled.hash = spoiled.hash.empty() ? std::string(64, 'c') : Upper(spoiled.hash);
+      app.remoteManifest.files[c.spoiled] = spoiled;
+    }
     app.remoteManifest.patchHash = ServePatch("many.zip");
-    ASSERT_TRUE(WriteFileBytes(game / "manifest_remote.json", "{}"));
+    ASSERT_TRUE(WriteFileBytes(game / "manifest_remote.json", "{}") && WriteFileBytes(game / "version.txt", "1.0"));
     ControlServer(server, "clear_log");
+    DeleteFileA((LauncherDirectory() + "launcher_log.txt").c_str());
     CapturedStdout out;
     RunUpdate(app);
     const std::string printed = out.Finish();
-    const bool fellBack = c.store && c.patch;
-    EXPECT_EQ(printed.find("El almacen fallo, se prueba con el patch.zip completo\n") != std::string::npos, fellBack);
-    EXPECT_EQ(printed.find("Actualizacion completada\n") != std::string::npos, c.patch);
-    EXPECT_EQ(Logged("La descarga por ficheros fallo; se intenta el patch.zip completo"), fellBack);
-    EXPECT_EQ(Requests("/archivos/" + missing.substr(0, 2) + "/" + missing), c.store ? 1 : 0);
-    EXPECT_EQ(Requests("/2.0/patch.zip"), c.patch ? 1 : 0);
-    EXPECT_EQ(ReadFileBytes(game / "f24.txt"), "file 24");
-    EXPECT_FALSE(FileExists(game / "patch_temp.zip"));
-    EXPECT_EQ(FileExists(game / "manifest_remote.json"), !c.patch);
-    EXPECT_TRUE(c.patch || app.pendingFiles.empty());
+    // Printed and logged: the fall-back to the patch, the patch's completion, the new version.
+    std::string said;
+    if (printed.find("El almacen fallo, se prueba con el patch.zip completo\n") != std::string::npos) said += " fallo";
+    if (Logged("La descarga por ficheros fallo; se intenta el patch.zip completo")) said += " fallo-log";
+    if (printed.find("Actualizacion completada\n") != std::string::npos) said += " completada";
+    if (Logged("Actualizado a la version 2.0")) said += " actualizado";
     // version.txt is written before the window hears of the end.
-    EXPECT_EQ(seen.back().message, UM_UPDATE_DONE);
-    EXPECT_EQ(seen.back().value, "2.0");
-    EXPECT_EQ(Texts(UM_STATUS).back(), UiTextUtf8(TXT_UPDATE_DONE));
-    EXPECT_EQ(Texts(UM_PROGRESS).back(), c.patch ? "0" : "100") << "the bar goes back to 0 when the store gives up";
-    const std::vector<std::string> statuses = Texts(UM_STATUS);  // one at every tenth file extracted
-    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Instalando archivos (20)"), c.patch ? 1 : 0);
+    std::string end = SeenMessages().back().message == UM_UPDATE_DONE ? "done " + SeenMessages().back().value : "";
+    for (const std::string& failure : SeenValues(UM_FAILED)) end += failure;
+    const std::vector<std::string> statuses = SeenValues(UM_STATUS);  // one at every tenth file extracted
+    const std::string outcome =
+        std::to_string(Requests("/archivos/" + missing.substr(0, 2) + "/" + missing)) + " " +
+        std::to_string(Requests("/2.0/patch.zip")) + " | " + (said.empty() ? "-" : said.substr(1)) +
+        " | " + end + " | " + ReadFileBytes(game / "version.txt") + " | " +
+        (FileExists(game / "manifest_remote.json") ? "kept" : "gone") + " | " + std::to_string(app.pendingFiles.size()) +
+        " | " + SeenValues(UM_PROGRESS).back() + " | " +
+        std::to_string(std::count(statuses.begin(), statuses.end(), "Instalando archivos (20)"));
+    EXPECT_EQ(outcome, c.outcome) << c.name << ": requests | printed | end | version | manifest | pending | bar | installing";
+    EXPECT_EQ(ReadFileBytes(game / "f24.txt"), "file 24") << c.name;
+    EXPECT_FALSE(FileExists(game / "patch_temp.zip")) << c.name << ": the patch's temporary must go";
+    EXPECT_TRUE(end.rfind("done", 0) != 0 || statuses.back() == UiTextUtf8(TXT_UPDATE_DONE)) << c.name;
   }
-  EXPECT_TRUE(Logged("Actualizado a la version 2.0"));
 }
 
 TEST_F(RepairTest, OnlyListedSafeEntriesAreExtracted) {
@@ -245,10 +232,8 @@ TEST_F(RepairTest, OnlyListedSafeEntriesAreExtracted) {
   EXPECT_EQ(ReadFileBytes(game / "qarlok.cfg"), "mine") << "the player's settings";
   EXPECT_EQ(Names(game.path()), (std::vector<std::string>{"empty.bin", "nested", "ok.txt", "patch_temp.zip",
                                                          "qarlok.cfg", "saves"}));
-  EXPECT_TRUE(Logged("Entrada del ZIP rechazada por ruta insegura: ../x.txt"));
-  EXPECT_TRUE(Logged("Entrada del ZIP rechazada por ruta insegura: C:/x.txt"));
-  EXPECT_TRUE(Logged("Entrada del ZIP rechazada por ruta insegura: data/nul.txt"));
-  EXPECT_TRUE(Logged("Omitido del parche (es el launcher en ejecucion): sub/" + ToUpperName()));
+  EXPECT_TRUE(Logged("Entrada del ZIP rechazada por ruta insegura: ../x.txt")) << "each refused entry is named";
+  EXPECT_TRUE(Logged("Omitido del parche (es el launcher en ejecucion): sub/" + Upper(RunningLauncherName())));
   EXPECT_TRUE(Logged("Omitido del parche (es un archivo del propio launcher): Patch_Temp.zip"));
   EXPECT_TRUE(Logged("ATENCION: 6 entradas del ZIP rechazadas por intentar salirse de la carpeta del juego"));
   EXPECT_TRUE(Logged("ATENCION: 1 entradas del ZIP omitidas por no estar en el manifiesto"));
@@ -278,50 +263,17 @@ TEST_F(RepairTest, PatchThatIsUnverifiedOrCannotBeExtractedChangesNothing) {
   ASSERT_TRUE(WriteFileBytes(game / "version.txt", "1.0"));
   ASSERT_TRUE(WriteFileBytes(game / "manifest_remote.json", "{}"));
   for (const Case& c : cases) {
-    seen.clear();
+    SeenMessages().clear();
     const std::string own = ServePatch(c.fixture);
     const std::string hash = c.patchHash;
     app.remoteManifest.patchHash = hash == "own" ? own : hash == "UPPER" ? Upper(own) : hash;
     Quietly([&] { RunUpdate(app); });
-    EXPECT_EQ(Texts(UM_FAILED), std::vector<std::string>{c.failure}) << c.fixture << " " << hash;
+    EXPECT_EQ(SeenValues(UM_FAILED), std::vector<std::string>{c.failure}) << c.fixture << " " << hash;
     EXPECT_EQ(Names(game.path()), (std::vector<std::string>{"a.txt", "manifest_remote.json", "version.txt"}))
         << c.fixture << " " << hash << ": nothing extracted, no temporary left";
     EXPECT_EQ(ReadFileBytes(game / "a.txt"), "old") << c.fixture;
     EXPECT_EQ(ReadFileBytes(game / "version.txt"), "1.0") << c.fixture;
     EXPECT_EQ(LogMessages().back().rfind(c.logged, 0), 0u) << LogMessages().back();
-  }
-}
-
-TEST_F(RepairTest, DoneOnlyWhenEveryPendingFileHoldsItsPublishedContent) {
-  struct Case {
-    const char* name;
-    bool store;
-    const char* spoiled;  // besides many.zip's files, listed with a hash it can never have
-    size_t pending;       // kept for the next attempt
-  } const cases[] = {
-      {"a device name the store skips", true, "data/nul.txt", 26},
-      {"an entry missing from the archive", false, "falta.txt", 26},
-      {"a hash in upper case", false, "f07.txt", 25},
-  };
-  ASSERT_TRUE(WriteFileBytes(game / "version.txt", "1.0"));
-  for (const Case& c : cases) {
-    seen.clear();
-    app.pendingFiles.clear();
-    app.remoteManifest.files.clear();
-    app.remoteManifest.store = c.store;
-    OfferMany(true);
-    const auto listed = app.remoteManifest.files.find(c.spoiled);
-    ManifestEntry spoiled = listed != app.remoteManifest.files.end() ? listed->second : ManifestEntry{};
-    if (spoiled.hash.empty()) app.pendingFiles.push_back(c.spoiled);
-    spoiled.hash = spoiled.hash.empty() ? std::string(64, 'c') : Upper(spoiled.hash);
-    app.remoteManifest.files[c.spoiled] = spoiled;
-    app.remoteManifest.patchHash = ServePatch("many.zip");
-    Quietly([&] { RunUpdate(app); });
-    EXPECT_EQ(Texts(UM_FAILED), std::vector<std::string>{"Instalacion incompleta: 1 archivos no coinciden"}) << c.name;
-    EXPECT_NE(seen.back().message, UM_UPDATE_DONE) << c.name;
-    EXPECT_EQ(ReadFileBytes(game / "version.txt"), "1.0") << c.name;
-    EXPECT_FALSE(FileExists(game / "patch_temp.zip")) << c.name;
-    EXPECT_EQ(app.pendingFiles.size(), c.pending) << c.name;
   }
 }
 
