@@ -35,7 +35,7 @@ class GameFolder:
         self.path = make_client(path, files)
         shutil.copy2(WIN_BUILD / exe, path / "launcher.exe")
         if url:
-            self.write_ini(url)
+            (path / "actualizador.ini").write_bytes(f"url={url}\r\n".encode())
         if version:
             (path / "version.txt").write_bytes(version)
 
@@ -56,9 +56,6 @@ class GameFolder:
         """Starts launcher.exe and returns at once; its output is dropped."""
         return subprocess.Popen(["wine", str(self.path / "launcher.exe"), *args], cwd=self.path,
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-    def write_ini(self, url: str) -> None:
-        (self.path / "actualizador.ini").write_bytes(f"url={url}\r\n".encode())
 
     def log_lines(self) -> list[str]:
         """The log's lines without their time stamps (the launcher's code page is UTF-8: its manifest says so)."""

@@ -41,6 +41,13 @@ bool ServerTest::Logged(const std::string& message) const {
   return std::find(messages.begin(), messages.end(), message) != messages.end();
 }
 
+std::vector<SeenMessage>& SeenMessages() {
+  static std::vector<SeenMessage> seen;
+  return seen;
+}
+
+namespace {
+
 HWND MakeMessageWindow(const char* className, WNDPROC procedure) {
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = procedure;
@@ -49,13 +56,6 @@ HWND MakeMessageWindow(const char* className, WNDPROC procedure) {
   RegisterClassA(&windowClass);
   return CreateWindowA(className, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
 }
-
-std::vector<SeenMessage>& SeenMessages() {
-  static std::vector<SeenMessage> seen;
-  return seen;
-}
-
-namespace {
 
 LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const char* text = reinterpret_cast<const char*>(lParam);
@@ -83,4 +83,12 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 HWND RecordingWindow() {
   thread_local const HWND window = MakeMessageWindow("VandrelRecordingWindow", RecordingProc);
   return window;
+}
+
+std::vector<std::string> SeenValues(UINT message) {
+  std::vector<std::string> values;
+  for (const SeenMessage& seen : SeenMessages()) {
+    if (seen.message == message) values.push_back(seen.value);
+  }
+  return values;
 }

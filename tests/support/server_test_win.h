@@ -33,10 +33,6 @@ class ServerTest : public ::testing::Test {
   char previousDir_[MAX_PATH + 1] = {};
 };
 
-// A message-only window of this thread with the given procedure: a synchronous send from this
-// thread calls the procedure directly.
-HWND MakeMessageWindow(const char* className, WNDPROC procedure);
-
 // What the update engine told the window, in order: the text of UM_STATUS, UM_DETAIL and UM_FAILED
 // ("(null)" for none), the number of UM_PROGRESS, the web address of UM_LAUNCHER_INFO, and for
 // UM_UPDATE_DONE what version.txt held at that moment. Tests clear it (ServerTest does in SetUp).
@@ -47,3 +43,5 @@ struct SeenMessage {
 std::vector<SeenMessage>& SeenMessages();
 // This thread's recording window (one per thread, made on first use).
 HWND RecordingWindow();
+// The values seen for one message, in order.
+std::vector<std::string> SeenValues(UINT message);

@@ -85,13 +85,6 @@ TEST_F(MainWindow, KeepsItsOwnCopyOfWorkerTexts) {
   EXPECT_EQ(static_cast<int>(uiState.phase), static_cast<int>(UiPhase::CheckFailed));
 }
 
-// No ".nuevo" lies beside the test executable, so the install fails and the window goes back to checking.
-TEST_F(MainWindow, FailedInstallGoesBackToChecking) {
-  FromWorker([] { SendMessageA(mainWindow, UM_INSTALL_LAUNCHER, 0, 0); });
-  EXPECT_EQ(static_cast<int>(uiState.phase), static_cast<int>(UiPhase::Checking));
-  EXPECT_EQ(uiState.statusText + L"|" + uiState.detailText, L"No se ha podido instalar el launcher nuevo|Se sigue con el actual");
-}
-
 TEST_F(MainWindow, DpiChangeResizesAtTheSuggestedPlace) {
   RECT suggested = {100, 120, 1500, 900};
   SendMessageW(mainWindow, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
