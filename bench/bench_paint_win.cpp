@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "core/process_values_win.h"
-#include "resources/resource_ids.h"
 #include "ui/paint_win.h"
 #include "ui/ui_text.h"
 
@@ -42,13 +41,9 @@ int main(int argc, char** argv) {
   ULONG_PTR token = 0;
   Gdiplus::GdiplusStartupInput input;
   if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return 1;
-  fontFamily = std::make_unique<Gdiplus::FontFamily>(L"Segoe UI");
-  if (fontFamily->GetLastStatus() != Gdiplus::Ok) fontFamily = std::make_unique<Gdiplus::FontFamily>(L"Arial");
-  backgroundImage = LoadImageFromResource(IDR_BACKGROUND_JPEG);
+  LoadFontAndPictures();
   const bool standIn = !backgroundImage;
   if (standIn) backgroundImage = StandInPicture();
-  logoImage = LoadImageFromResource(IDR_LOGO_PNG);
-  flagSprite = LoadImageFromResource(IDR_FLAG_SPRITE_PNG);
   std::printf("pictures: %s background, %s logo, %s flags\n", standIn ? "stand-in" : "embedded",
               logoImage ? "embedded" : "no", flagSprite ? "embedded" : "no");
 
@@ -103,11 +98,6 @@ int main(int argc, char** argv) {
   }
 
   DestroyWindow(window);
-  ReleasePaintCaches();
-  backgroundImage.reset();
-  logoImage.reset();
-  flagSprite.reset();
-  fontFamily.reset();
-  Gdiplus::GdiplusShutdown(token);
+  ShutDownGraphics(token);
   return 0;
 }

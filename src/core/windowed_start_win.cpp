@@ -15,7 +15,6 @@
 #include "core/module_path_win.h"
 #include "core/process_values_win.h"
 #include "core/utf8.h"
-#include "resources/resource_ids.h"
 #include "settings/languages.h"
 #include "ui/graphics_win.h"
 #include "ui/paint_win.h"
@@ -68,13 +67,9 @@ double SystemScale() {
 }
 
 void LoadPictures() {
-  fontFamily = std::make_unique<Gdiplus::FontFamily>(L"Segoe UI");
-  if (!fontFamily->IsAvailable()) fontFamily = std::make_unique<Gdiplus::FontFamily>(L"Arial");
-  backgroundImage = LoadImageFromResource(IDR_BACKGROUND_JPEG);
+  LoadFontAndPictures();
   if (!backgroundImage) Log("AVISO: no se pudo cargar la imagen de fondo del recurso");
-  logoImage = LoadImageFromResource(IDR_LOGO_PNG);
   if (!logoImage) Log("AVISO: no se pudo cargar el logo del recurso");
-  flagSprite = LoadImageFromResource(IDR_FLAG_SPRITE_PNG);
 }
 
 void RoundCorners(HWND window) {
@@ -150,12 +145,6 @@ int RunWindowedLauncher(HINSTANCE instance, const char* commandLine, int showCom
     DispatchMessageW(&message);
   }
 
-  // GDI+ objects go before GDI+ itself; the flag sprite too, or its destructor would run after it.
-  ReleasePaintCaches();
-  backgroundImage.reset();
-  logoImage.reset();
-  flagSprite.reset();
-  fontFamily.reset();
-  Gdiplus::GdiplusShutdown(gdiplusToken);
+  ShutDownGraphics(gdiplusToken);
   return static_cast<int>(message.wParam);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/process_values_win.h"
+#include "resources/resource_ids.h"
 
 std::unique_ptr<Gdiplus::FontFamily> fontFamily;
 std::unique_ptr<Gdiplus::Image> backgroundImage;
@@ -39,6 +40,14 @@ std::unique_ptr<Gdiplus::Image> ImageFromBytes(const void* bytes, size_t size) {
   std::unique_ptr<Gdiplus::Image> image(Gdiplus::Image::FromStream(stream.get()));
   if (!image || image->GetLastStatus() != Gdiplus::Ok) return nullptr;
   return image;
+}
+
+void LoadFontAndPictures() {
+  fontFamily = std::make_unique<Gdiplus::FontFamily>(L"Segoe UI");
+  if (!fontFamily->IsAvailable()) fontFamily = std::make_unique<Gdiplus::FontFamily>(L"Arial");
+  backgroundImage = LoadImageFromResource(IDR_BACKGROUND_JPEG);
+  logoImage = LoadImageFromResource(IDR_LOGO_PNG);
+  flagSprite = LoadImageFromResource(IDR_FLAG_SPRITE_PNG);
 }
 
 std::unique_ptr<Gdiplus::Image> LoadImageFromResource(unsigned short id) {

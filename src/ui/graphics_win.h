@@ -13,6 +13,10 @@ extern std::unique_ptr<Gdiplus::Image> backgroundImage;  // each image may be ab
 extern std::unique_ptr<Gdiplus::Image> logoImage;
 extern std::unique_ptr<Gdiplus::Image> flagSprite;
 
+// The font family ("Segoe UI", else "Arial") and the three pictures from the module's resources; a picture
+// that cannot be loaded stays absent.
+void LoadFontAndPictures();
+
 // An image decoded from encoded bytes (PNG, JPEG...); null when GDI+ cannot make one of them.
 std::unique_ptr<Gdiplus::Image> ImageFromBytes(const void* bytes, size_t size);
 

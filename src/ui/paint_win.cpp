@@ -423,6 +423,15 @@ void PaintBackgroundOnly(HDC dc, int clientWidth, int clientHeight) {
   if (clientWidth > 0 && clientHeight > 0 && StartFrame(clientWidth, clientHeight)) CopyToWindow(dc);
 }
 
+void ShutDownGraphics(ULONG_PTR gdiplusToken) {
+  ReleasePaintCaches();
+  backgroundImage.reset();
+  logoImage.reset();
+  flagSprite.reset();
+  fontFamily.reset();
+  GdiplusShutdown(gdiplusToken);
+}
+
 void ReleasePaintCaches() {
   backBuffer.reset();
   backgroundCache.clear();

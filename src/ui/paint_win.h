@@ -23,6 +23,10 @@ const uint32_t* RenderFrame(int clientWidth, int clientHeight);
 // shut down.
 void ReleasePaintCaches();
 
+// The shutdown order: the paint caches, the pictures and the font, then GDI+ itself with the token its
+// start-up gave. The GDI+ objects must not outlive GDI+.
+void ShutDownGraphics(ULONG_PTR gdiplusToken);
+
 // The background of a client size into pixels (premultiplied ARGB, top row first): the plain fill,
 // backgroundImage stretched over it when there is one, and the darkening gradient. False when GDI+
 // cannot draw into them.

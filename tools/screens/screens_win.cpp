@@ -18,7 +18,6 @@
 
 #include "core/process_values_win.h"
 #include "core/utf8.h"
-#include "resources/resource_ids.h"
 #include "settings/languages.h"
 #include "ui/input.h"
 #include "ui/paint_win.h"
@@ -129,16 +128,6 @@ bool PrintRegions(int argc, char** argv) {
   return true;
 }
 
-// GDI+ objects go before GDI+ itself.
-void ReleaseGraphics(ULONG_PTR token) {
-  ReleasePaintCaches();
-  backgroundImage.reset();
-  logoImage.reset();
-  flagSprite.reset();
-  fontFamily.reset();
-  Gdiplus::GdiplusShutdown(token);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -152,15 +141,11 @@ int main(int argc, char** argv) {
   ULONG_PTR token = 0;
   Gdiplus::GdiplusStartupInput input;
   if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return 1;
-  fontFamily = std::make_unique<Gdiplus::FontFamily>(L"Segoe UI");
-  if (fontFamily->GetLastStatus() != Gdiplus::Ok) fontFamily = std::make_unique<Gdiplus::FontFamily>(L"Arial");
-  backgroundImage = LoadImageFromResource(IDR_BACKGROUND_JPEG);
-  logoImage = LoadImageFromResource(IDR_LOGO_PNG);
-  flagSprite = LoadImageFromResource(IDR_FLAG_SPRITE_PNG);
+  LoadFontAndPictures();
 
   if (regions) {
     const bool printed = PrintRegions(argc, argv);
-    ReleaseGraphics(token);
+    ShutDownGraphics(token);
     return printed ? 0 : 1;
   }
 
@@ -208,6 +193,6 @@ int main(int argc, char** argv) {
       ++failed;
     }
   }
-  ReleaseGraphics(token);
+  ShutDownGraphics(token);
   return failed == 0 ? 0 : 1;
 }
